@@ -1,0 +1,18 @@
+// The one way into a plugin: every export is called through CallPlugin.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/contract.h"
+
+// Calls a stdcall entry point with `slotCount` 32-bit stack slots (slots[0] is the first, leftmost
+// parameter). Returns true when the call came back normally, with `result` set to the low 16 bits
+// of the returned value, sign-extended. Returns false when the call could not be completed; a line
+// saying why has then been appended to `sink`, and the caller abandons the request.
+bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int slotCount,
+                int16_t& result);
+
+// Slot values as the contract passes them: sizes zero-extended, key type codes sign-extended.
+inline uint32_t SizeSlot(int32_t size) { return static_cast<uint16_t>(size); }
+inline uint32_t KeyTypeSlot(int16_t code) { return static_cast<uint32_t>(static_cast<int32_t>(code)); }
+inline uint32_t PointerSlot(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }

@@ -1,0 +1,109 @@
+/*
+ * The list plugin contract of Quillerby2, as the QB2LPT bench calls it.
+ *
+ * A list plugin is a 32-bit Windows DLL. The host loads it, looks up to 24 exports by their plain,
+ * undecorated names (use qb2lpt_plugin.def, or -Wl,--kill-at with MinGW), and asks them for one item
+ * of rename data for a file identified by a key. Every export is stdcall: each parameter takes one
+ * 32-bit stack slot and the export removes its parameters before returning.
+ *
+ * Results are 16-bit: the host reads only the low 16 bits of EAX, as a signed value.
+ *
+ * Text exports negotiate the size of the result buffer in two calls:
+ *   1. The probe: *buffer is NULL and size is 0. Return the number of bytes you need, terminating
+ *      zero included (a value above 0), or a status code (0 or below), which ends the request.
+ *   2. The host allocates a zero-filled buffer, puts its address in *buffer and calls again with
+ *      its size. Write at most `size` bytes, terminating zero included, leave *buffer unchanged and
+ *      return a status code: QB2LPT_OK (any value above 0) or one of the codes below. The host shows
+ *      the status message, then the text in the buffer.
+ * The size may differ from what the probe asked for: the user can request any length (the size
+ * passed is then its low 16 bits), so check it on every call.
+ *
+ * Numeric exports (GetYear, GetImgNum, GetR) return the value itself (0 and above) or a negative
+ * status code. GetPluginVersion returns the plugin's version times 100 (62 is version 0.62).
+ *
+ * Key types: the key is always text. The key type code says how to read it.
+ * Texts are zero-terminated, in the system's ANSI code page (Shift-JIS on a Japanese system).
+ * The list data (the list-data file's whole content followed by one zero byte) and the key are
+ * read-only: never write into them.
+ */
+#ifndef QB2LPT_PLUGIN_H
+#define QB2LPT_PLUGIN_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#define QB2LPT_CALL __stdcall
+#else
+#define QB2LPT_CALL
+#endif
+
+/* Key type codes: how to read the key text. */
+#define QB2LPT_KEY_CRC16 16     /* a 16-bit CRC, as text ("16 bit CRC") */
+#define QB2LPT_KEY_CRC32 0      /* a 32-bit CRC, as text ("32 bit CRC"); also when none is chosen */
+#define QB2LPT_KEY_BODY 100     /* the file name without its extension ("FileName (body)") */
+#define QB2LPT_KEY_BODY_EXT 101 /* the file name with its extension ("FileName (body.ext)") */
+
+/* Status codes. A text export's result at or below 0, a numeric export's result below 0. */
+#define QB2LPT_OK 1                   /* any value above 0: the text was written */
+#define QB2LPT_BUFFER_SIZE_ZERO 0     /* the buffer size is 0 */
+#define QB2LPT_LIST_NOT_OPEN (-256)   /* the list cannot be opened */
+#define QB2LPT_KEY_NOT_FOUND (-512)   /* the key is not in the list */
+#define QB2LPT_LIST_UNUSABLE (-513)   /* the list does not look usable */
+#define QB2LPT_ITEM_ABSENT (-768)     /* the key was found, but the item is absent */
+#define QB2LPT_NOT_A_NUMBER (-769)    /* the key was found, but the item is not a number */
+
+/* The four call patterns. A size is passed zero-extended and a key type sign-extended in its
+ * 32-bit slot, so reading either as 16 or 32 bits gives the same value. */
+typedef short(QB2LPT_CALL *Qb2lptVersionFn)(void);
+typedef short(QB2LPT_CALL *Qb2lptPluginTextFn)(char **buffer, unsigned short size);
+typedef short(QB2LPT_CALL *Qb2lptSizedTextFn)(const char *listData, const char *key, short keyType,
+                                              char **buffer, unsigned short size);
+typedef short(QB2LPT_CALL *Qb2lptNumberFn)(const char *listData, const char *key, short keyType);
+
+/* The 24 exports, in the order the host resolves and lists them. Define QB2LPT_DECLARE_EXPORTS
+ * before including this header to declare them (QB2LPT_EXPORT may add __declspec(dllexport)).
+ * windows.h declares a GetVersion of its own: in a file that includes windows.h, define the
+ * export under another name and export it as GetVersion through the .def file. */
+#ifdef QB2LPT_DECLARE_EXPORTS
+#ifndef QB2LPT_EXPORT
+#define QB2LPT_EXPORT
+#endif
+#define QB2LPT_SIZED_TEXT(name)                                                               \
+  QB2LPT_EXPORT short QB2LPT_CALL name(const char *listData, const char *key, short keyType, \
+                                       char **buffer, unsigned short size)
+#define QB2LPT_NUMBER(name) \
+  QB2LPT_EXPORT short QB2LPT_CALL name(const char *listData, const char *key, short keyType)
+
+QB2LPT_EXPORT short QB2LPT_CALL GetPluginVersion(void);
+QB2LPT_EXPORT short QB2LPT_CALL GetPluginAuthor(char **buffer, unsigned short size);
+QB2LPT_EXPORT short QB2LPT_CALL GetPluginInfo(char **buffer, unsigned short size);
+QB2LPT_SIZED_TEXT(GetTitle);
+QB2LPT_SIZED_TEXT(GetMaker);
+QB2LPT_SIZED_TEXT(GetCountry);
+QB2LPT_SIZED_TEXT(GetVersion);
+QB2LPT_SIZED_TEXT(GetGenre);
+QB2LPT_NUMBER(GetYear);
+QB2LPT_NUMBER(GetImgNum);
+QB2LPT_NUMBER(GetR);
+QB2LPT_SIZED_TEXT(GetCreator);
+QB2LPT_SIZED_TEXT(GetMemo);
+QB2LPT_SIZED_TEXT(GetKana);
+QB2LPT_SIZED_TEXT(GetDeveloper);
+QB2LPT_SIZED_TEXT(GetSaleDate);
+QB2LPT_SIZED_TEXT(GetModel);
+QB2LPT_SIZED_TEXT(GetPrice);
+QB2LPT_SIZED_TEXT(GetMediaInfo);
+QB2LPT_SIZED_TEXT(GetDeviceInfo);
+QB2LPT_SIZED_TEXT(GetPlayer);
+QB2LPT_SIZED_TEXT(GetSaveInfo);
+QB2LPT_SIZED_TEXT(GetSoundInfo);
+QB2LPT_SIZED_TEXT(GetCeroRating);
+#endif /* QB2LPT_DECLARE_EXPORTS */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QB2LPT_PLUGIN_H */
