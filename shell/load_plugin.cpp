@@ -1,0 +1,3 @@
+#include "shell/actions.h"
+
+void LoadPlugin() {}
