@@ -1,30 +1,47 @@
 /*
- * The list plugin contract of Quillerby2, as the QB2LPT bench calls it.
+ * The list plugin contract of Quillerby2, as the QB2LPT bench calls it. Plain C: include it from C
+ * or C++, build with MinGW-w64 or MSVC.
  *
  * A list plugin is a 32-bit Windows DLL. The host loads it, looks up to 24 exports by their plain,
- * undecorated names (use qb2lpt_plugin.def, or -Wl,--kill-at with MinGW), and asks them for one item
- * of rename data for a file identified by a key. Every export is stdcall: each parameter takes one
- * 32-bit stack slot and the export removes its parameters before returning.
+ * undecorated names, and asks them for one item of rename data (title, maker, year...) for a file
+ * identified by a key. An export the plugin lacks is simply never called.
+ *
+ * Exports. Every export is stdcall: each parameter takes one 32-bit stack slot and the export
+ * removes its parameters before returning. stdcall symbols are decorated (GetTitle@20), and
+ * __declspec(dllexport) alone exports them under those decorated names, which the host does not
+ * find: link with qb2lpt_plugin.def (next to this header) instead. MinGW:
+ *   i686-w64-mingw32-gcc -shared -o myplugin.dll myplugin.c qb2lpt_plugin.def -Wl,--enable-stdcall-fixup
+ * MSVC (x86):
+ *   cl /LD myplugin.c /link /DEF:qb2lpt_plugin.def
  *
  * Results are 16-bit: the host reads only the low 16 bits of EAX, as a signed value.
  *
  * Text exports negotiate the size of the result buffer in two calls:
  *   1. The probe: *buffer is NULL and size is 0. Return the number of bytes you need, terminating
- *      zero included (a value above 0), or a status code (0 or below), which ends the request.
+ *      zero included (1 to 32767), or a status code (0 or below), which ends the request. Write
+ *      nothing.
  *   2. The host allocates a zero-filled buffer, puts its address in *buffer and calls again with
  *      its size. Write at most `size` bytes, terminating zero included, leave *buffer unchanged and
- *      return a status code: QB2LPT_OK (any value above 0) or one of the codes below. The host shows
- *      the status message, then the text in the buffer.
- * The size may differ from what the probe asked for: the user can request any length (the size
- * passed is then its low 16 bits), so check it on every call.
+ *      return QB2LPT_OK (any value above 0) or one of the status codes below. The host shows the
+ *      status code's message, then whatever text the buffer holds.
+ * The size may differ from what the probe asked for: the user can request any length, and the size
+ * passed is then its low 16 bits (a 65536-byte buffer arrives with size 0). Check it on every call:
+ * a smaller buffer must never be written past its end, and a call with a buffer but size 0 should
+ * answer QB2LPT_BUFFER_SIZE_ZERO. The host calls each export afresh for every request; give the
+ * same answer to the same question every time.
  *
- * Numeric exports (GetYear, GetImgNum, GetR) return the value itself (0 and above) or a negative
- * status code. GetPluginVersion returns the plugin's version times 100 (62 is version 0.62).
+ * Numeric exports (GetYear, GetImgNum, GetR) return the value itself (0 to 32767) or a negative
+ * status code; 0 is a value, not a status. GetPluginVersion returns the plugin's version times 100
+ * (62 is version 0.62) and no status code.
  *
- * Key types: the key is always text. The key type code says how to read it.
+ * Keys: the key is always text, passed as the user or the host has it; the key type code says how
+ * to read it (a CRC written in hex, or a file name with or without its extension). How keys are
+ * compared (case, leading zeros) is the plugin's choice: document it for your users.
+ *
  * Texts are zero-terminated, in the system's ANSI code page (Shift-JIS on a Japanese system).
- * The list data (the list-data file's whole content followed by one zero byte) and the key are
- * read-only: never write into them.
+ * The list data (the list-data file's whole content followed by one zero byte; no length is
+ * passed) and the key are read-only: never write into them. The list data's format is the
+ * plugin's own business.
  */
 #ifndef QB2LPT_PLUGIN_H
 #define QB2LPT_PLUGIN_H
@@ -45,7 +62,8 @@ extern "C" {
 #define QB2LPT_KEY_BODY 100     /* the file name without its extension ("FileName (body)") */
 #define QB2LPT_KEY_BODY_EXT 101 /* the file name with its extension ("FileName (body.ext)") */
 
-/* Status codes. A text export's result at or below 0, a numeric export's result below 0. */
+/* Status codes: a text export's result at or below 0, a numeric export's result below 0. The host
+ * shows a message for these six values only; any other value at or below 0 is passed over. */
 #define QB2LPT_OK 1                   /* any value above 0: the text was written */
 #define QB2LPT_BUFFER_SIZE_ZERO 0     /* the buffer size is 0 */
 #define QB2LPT_LIST_NOT_OPEN (-256)   /* the list cannot be opened */
@@ -63,9 +81,13 @@ typedef short(QB2LPT_CALL *Qb2lptSizedTextFn)(const char *listData, const char *
 typedef short(QB2LPT_CALL *Qb2lptNumberFn)(const char *listData, const char *key, short keyType);
 
 /* The 24 exports, in the order the host resolves and lists them. Define QB2LPT_DECLARE_EXPORTS
- * before including this header to declare them (QB2LPT_EXPORT may add __declspec(dllexport)).
- * windows.h declares a GetVersion of its own: in a file that includes windows.h, define the
- * export under another name and export it as GetVersion through the .def file. */
+ * before including this header to declare them; QB2LPT_SIZED_TEXT(name) and QB2LPT_NUMBER(name)
+ * also start a definition with the right signature. QB2LPT_EXPORT (empty unless you define it) is
+ * put in front of each declaration.
+ * windows.h declares a GetVersion of its own. When windows.h is included first, this header leaves
+ * GetVersion undeclared: define the export under another name, for instance
+ *   QB2LPT_SIZED_TEXT(PluginGetVersion) { ... }
+ * and export it as GetVersion with the line "GetVersion = PluginGetVersion" in the .def file. */
 #ifdef QB2LPT_DECLARE_EXPORTS
 #ifndef QB2LPT_EXPORT
 #define QB2LPT_EXPORT
@@ -82,7 +104,9 @@ QB2LPT_EXPORT short QB2LPT_CALL GetPluginInfo(char **buffer, unsigned short size
 QB2LPT_SIZED_TEXT(GetTitle);
 QB2LPT_SIZED_TEXT(GetMaker);
 QB2LPT_SIZED_TEXT(GetCountry);
+#ifndef _WINBASE_
 QB2LPT_SIZED_TEXT(GetVersion);
+#endif
 QB2LPT_SIZED_TEXT(GetGenre);
 QB2LPT_NUMBER(GetYear);
 QB2LPT_NUMBER(GetImgNum);

@@ -1,0 +1,1 @@
+#include "sdk_header_check.c"
