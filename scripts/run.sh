@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the bench under wine in the folder build/run.
-# With a display the window opens there; with none the bench runs under Xvfb, a screenshot of
-# its window is saved, and the bench is closed again.
+# Installs what is missing, builds, and starts the bench under wine in the folder build/run, where
+# the build puts the sample plugin (sample.dll) and the sample list (sample-list.txt).
+# With a display the window opens there; with none the bench runs under Xvfb, a scripted first
+# session loads the sample plugin and runs a few requests, a screenshot of the window with its
+# report lines is saved, and the bench is closed again.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 bash "$root/scripts/setup.sh"
@@ -12,27 +14,47 @@ export WINEPREFIX=$prefix
 mkdir -p "$build/run"
 cd "$build/run"
 
+# Under Xvfb there is no window manager: wine then draws the frame and title bar itself.
+x11_key='HKCU\Software\Wine\X11 Driver'
 if [ -n "${DISPLAY:-}" ]; then
+  wine reg delete "$x11_key" /v Managed /f >/dev/null 2>&1 || true
   exec wine "$build/QB2LPT.exe"
 fi
+wine reg add "$x11_key" /v Managed /d N /f >/dev/null 2>&1
 
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 export DISPLAY=$display
-wine "$build/QB2LPT.exe" &
+# A first session as a user would play it: the sample plugin loaded, the sample list chosen, a few
+# requests run (tools/demo_session.cpp). The picture is taken once the requests have run.
+ready=$build/run/.demo-ready; done_file=$build/run/.demo-done
+rm -f "$ready" "$done_file"
+wine "$build/tools/demo_session.exe" "$(winepath -w "$build/run")" \
+  "$(winepath -w "$ready")" "$(winepath -w "$done_file")" &
 bench=$!
+for _ in $(seq 240); do [ -f "$ready" ] && break; sleep 0.5; done
 window=
 for _ in $(seq 60); do
   sleep 0.5
-  window=$(xwininfo -root -tree 2>/dev/null | awk 'tolower($0) ~ /qb2lpt\.exe/ && / 467x/ {print $1; exit}')
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"qb2lpt\.exe"/ && / 467x499/ {print $1; exit}')
   [ -n "$window" ] && break
 done
-sleep 1
 shot=$build/qb2lpt-window.png
-import -window "${window:-root}" "$shot"
+previous=$build/qb2lpt-window-previous.png
+# The frame appears before the client area is painted, and the controls one by one after it: take
+# the picture once two shots a second apart are the same.
+for _ in $(seq 30); do
+  sleep 1
+  [ -f "$shot" ] && mv "$shot" "$previous"
+  import -window "${window:-root}" "$shot"
+  [ -f "$previous" ] && [ "$(compare -metric AE "$shot" "$previous" null: 2>&1)" = 0 ] && break
+done
+rm -f "$previous"
 echo "Screenshot of the bench window: $shot"
-wine taskkill /im QB2LPT.exe >/dev/null 2>&1 || true
-wait "$bench" || true
+touch "$done_file"
+wait "$bench" || echo "The scripted session did not run to its end: $(cat "$ready" 2>/dev/null)"
+rm -f "$ready" "$done_file"
+# The prefix belongs to this script: ending its wine processes ends what is left of it.
 wineserver -k 2>/dev/null || true

@@ -12,3 +12,4 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # they would inherit CTest's pipes and CTest would wait for them to close.
 wine wineboot </dev/null >/dev/null 2>&1
 ctest --test-dir "$build" --output-on-failure -j2
+bash "$root/scripts/fuzz.sh" --smoke

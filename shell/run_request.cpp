@@ -1,3 +1,43 @@
-#include "shell/actions.h"
+// RunButton: the request runner with the main window's controls as its bench.
+#include <windows.h>
 
-void RunRequest() {}
+#include "request/run_request.h"
+#include "shell/actions.h"
+#include "shell/controls.h"
+
+namespace {
+
+// Reads every control at the moment the runner asks for it.
+class WindowBench final : public RequestBench {
+ public:
+  void AppendLine(const char* line) override { AppendResultLine(line); }
+
+  int KeyTypeIndex() override { return ComboSelection(KeyTypeCombo); }
+
+  void ReadRequestName(char* name, int capacity) override {
+    const int selection = ComboSelection(RequestCombo);
+    if (selection < 0) return;
+    // CB_GETLBTEXT takes no limit: an entry that would not fit is no request name, and stays empty.
+    const LRESULT length =
+        SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXTLEN, selection, 0);
+    if (length == CB_ERR || length >= capacity) return;
+    SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXT, selection,
+                        reinterpret_cast<LPARAM>(name));
+  }
+
+  void ReadDatFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }
+  void ReadTestKey(char* text, int limit) override { ReadEdit(TestKeyEdit, text, limit); }
+  void ReadRequestedLength(char* text, int limit) override { ReadEdit(ReqLenEdit, text, limit); }
+
+ private:
+  static void ReadEdit(int editId, char* text, int limit) {
+    GetDlgItemTextA(MainWindow, editId, text, limit);
+  }
+};
+
+}  // namespace
+
+void RunRequest() {
+  WindowBench bench;
+  RunRequest(bench);
+}

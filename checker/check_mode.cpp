@@ -1,0 +1,205 @@
+// The check mode: every chosen export over every key type and several buffer sizes, and what a
+// well-behaved plugin must do with each.
+#include <set>
+
+#include "checker/modes.h"
+#include "checker/run_report.h"
+#include "plugin/contract.h"
+
+namespace {
+
+// The largest buffer whose size a 16-bit size slot still carries.
+constexpr int32_t kLargeBuffer = 65535;
+
+bool IsKnownStatus(int16_t code) { return StatusMessage(code) != nullptr; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Gathers the failures and warnings of one case, each said on one line.
+class CaseChecker {
+ public:
+  CaseChecker(CaseReport& report, bool strict) : report_(report), strict_(strict) {}
+
+  // A finding is said once per case, at the first run that shows it.
+  void Fail(const std::string& where, const std::string& what) {
+    if (!said_.insert(what).second) return;
+    report_.failures.push_back(where + ": " + what);
+    Say("FAIL " + report_.failures.back());
+  }
+  void Warn(const std::string& where, const std::string& what) {
+    if (!said_.insert(what).second) return;
+    report_.warnings.push_back(where + ": " + what);
+    Say(std::string(strict_ ? "FAIL (--strict) " : "WARN ") + report_.warnings.back());
+  }
+
+  // The checks that every run must pass; false when the run could not be examined further. The
+  // plugin's own warnings (a date form, the zero-size status) are said for the first run only:
+  // a cut text or a repetition says nothing new.
+  bool CheckRun(const RunRecord& run, const std::string& where, bool firstRun) {
+    const RequestOutcome& outcome = run.outcome;
+    if (!outcome.called) {
+      std::string said;
+      for (const std::string& line : run.lines) said += " " + line;
+      Fail(where, "the plugin was not called (is the list data empty?)" + said);
+      return false;
+    }
+    for (const std::string& line : outcome.conventionLines) Fail(where, line);
+    if (!outcome.completed) {
+      std::string said;
+      for (const std::string& line : outcome.failureLines) said += (said.empty() ? "" : " / ") + line;
+      Fail(where, "the call did not come back: " + said);
+      return false;
+    }
+    if (outcome.hasProbe && outcome.probe <= 0 && !IsKnownStatus(outcome.probe)) {
+      Fail(where, "the probe answered " + std::to_string(outcome.probe) +
+                      ", neither a positive size nor a known status code");
+    }
+    if (outcome.hasAnswer && outcome.answer < 0 && !IsKnownStatus(outcome.answer)) {
+      Fail(where, "the plugin answered " + std::to_string(outcome.answer) +
+                      ", which is no known status code");
+    }
+    for (const std::string& warning : outcome.warnings) {
+      if (IsBenchFinding(warning)) {
+        Fail(where, warning);
+      } else if (firstRun) {
+        Warn(where, warning);
+      }
+    }
+    return true;
+  }
+
+  void CheckRepeated(const RunRecord& first, const RunRecord& again, const std::string& where) {
+    const std::vector<std::string>& a = first.lines;
+    const std::vector<std::string>& b = again.lines;
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+      const std::string left = i < a.size() ? Quoted(a[i]) : "no line";
+      const std::string right = i < b.size() ? Quoted(b[i]) : "no line";
+      if (left != right) {
+        Fail(where, "the answer changed when repeated: line " + std::to_string(i + 1) + " was " +
+                        left + ", then " + right);
+        return;
+      }
+    }
+  }
+
+ private:
+  CaseReport& report_;
+  bool strict_;
+  std::set<std::string> said_;
+};
+
+std::string SizeName(int32_t size, int32_t asked) {
+  if (size == asked) return "the size asked for";
+  if (size == asked - 1) return "one byte less";
+  if (size == 1) return "one byte";
+  return "a large buffer";
+}
+
+void CheckTextSizes(CaseChecker& checker, CaseReport& report, const RequestInputs& base,
+                    const RunRecord& full, const std::string& name) {
+  const int32_t asked = full.outcome.probe;
+  const std::string& fullText = full.outcome.text;
+  const std::string atAsked = name + " buffer=" + std::to_string(asked) + " (" +
+                              SizeName(asked, asked) + ")";
+  if (full.outcome.hasText && fullText.size() + 1 > static_cast<size_t>(asked)) {
+    checker.Fail(atAsked, "the text (" + std::to_string(fullText.size()) +
+                              " bytes) and its terminating zero do not fit in the " +
+                              std::to_string(asked) + " bytes that the probe asked for");
+  }
+
+  std::vector<int32_t> sizes;
+  if (asked - 1 >= 1) sizes.push_back(asked - 1);
+  if (asked > 2) sizes.push_back(1);
+  if (asked < kLargeBuffer) sizes.push_back(kLargeBuffer);
+  for (int32_t size : sizes) {
+    RequestInputs inputs = base;
+    inputs.requestedLength = std::to_string(size);
+    const std::string where = name + " buffer=" + std::to_string(size) + " (" + SizeName(size, asked) + ")";
+    SetCaseUnderWay(report.name);
+    const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs));
+    report.runs.push_back(run);
+    if (!checker.CheckRun(run, where, false)) continue;
+    const RequestOutcome& outcome = run.outcome;
+    if (outcome.probe != asked) {
+      checker.Fail(where, "the probe asked for " + std::to_string(outcome.probe) + " bytes, " +
+                              std::to_string(asked) + " before");
+      continue;
+    }
+    if (!outcome.hasAnswer || outcome.answer <= 0) continue;  // a status code: fine
+    if (size < asked) {
+      if (outcome.hasText && outcome.text.size() >= static_cast<size_t>(size)) {
+        checker.Fail(where, "the text (" + std::to_string(outcome.text.size()) +
+                                " bytes) leaves no room for its terminating zero");
+      } else if (outcome.hasText && full.outcome.hasText &&
+                 fullText.compare(0, outcome.text.size(), outcome.text) != 0) {
+        checker.Fail(where, "the text " + Quoted(outcome.text) + " is not the start of the full text " +
+                                Quoted(fullText));
+      }
+    } else if (outcome.text != fullText) {
+      checker.Fail(where, "the text " + Quoted(outcome.text) + " differs from the text " +
+                              Quoted(fullText) + " given in the size asked for");
+    }
+  }
+}
+
+void CheckCase(CaseReport& report, const RequestInputs& inputs, bool strict) {
+  CaseChecker checker(report, strict);
+  const std::string name = DescribeInputs(inputs);
+  SetCaseUnderWay(report.name);
+  const RunRecord first = RunAndRecord(inputs, name);
+  report.runs.push_back(first);
+  if (!checker.CheckRun(first, name, true)) return;
+  SetCaseUnderWay(report.name);
+  const RunRecord again = RunAndRecord(inputs, name);
+  report.runs.push_back(again);
+  if (!checker.CheckRun(again, name + " (repeated)", false)) return;
+  checker.CheckRepeated(first, again, name);
+
+  const CallPattern pattern = kExports[inputs.request].pattern;
+  const bool text = pattern == CallPattern::PluginText || pattern == CallPattern::SizedText;
+  if (text && first.outcome.probe > 0) CheckTextSizes(checker, report, inputs, first, name);
+}
+
+}  // namespace
+
+int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
+  for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);
+  std::vector<int> keyTypes = options.keyTypes;
+  if (keyTypes.empty()) keyTypes = {0, 1, 2, 3};
+
+  size_t cases = 0, runs = 0;
+  for (int request : ChosenRequests(options)) {
+    if (!IsPresent(request)) {
+      CaseReport report;
+      report.name = kExports[request].name;
+      report.failures.push_back(report.name + " is not exported by the plugin");
+      Say("FAIL " + report.failures.back());
+      AddCase(report);
+      continue;
+    }
+    const CallPattern pattern = kExports[request].pattern;
+    const bool usesKey = pattern == CallPattern::SizedText || pattern == CallPattern::Numeric;
+    const std::vector<std::string> keys = usesKey ? options.keys : std::vector<std::string>{""};
+    const std::vector<int> types = usesKey ? keyTypes : std::vector<int>{1};
+    for (const std::string& key : keys) {
+      for (int keyType : types) {
+        RequestInputs inputs;
+        inputs.request = request;
+        inputs.listPath = options.listPath;
+        inputs.key = key;
+        inputs.keyTypeIndex = keyType;
+        CaseReport report;
+        report.name = DescribeInputs(inputs);
+        CheckCase(report, inputs, options.strict);
+        ++cases;
+        runs += report.runs.size();
+        AddCase(report);
+      }
+    }
+  }
+  const size_t failures = FailureCount();
+  const std::string summary = std::to_string(cases) + " cases, " + std::to_string(runs) +
+                              " requests, " + std::to_string(failures) + " failures";
+  Say((failures == 0 && cases > 0 ? "PASS " : "FAIL ") + summary);
+  return FinishRunReport(cases == 0, summary);
+}

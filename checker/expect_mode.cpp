@@ -1,0 +1,87 @@
+// The regression mode: the cases of a test-vector file, each passed or failed with the difference
+// between the lines expected and the lines shown.
+#include "checker/console.h"
+#include "checker/file_bytes.h"
+#include "checker/modes.h"
+#include "checker/run_report.h"
+#include "checker/test_vectors.h"
+#include "checker/text_encoding.h"
+#include "plugin/contract.h"
+
+namespace {
+
+bool IsAbsolutePath(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The case's texts in Shift-JIS, as the bench has them; false when one has no Shift-JIS form.
+bool ToBenchText(const TestVector& utf8, TestVector& sjis) {
+  sjis = utf8;
+  bool ok = Utf8ToSjis(utf8.name, sjis.name) && Utf8ToSjis(utf8.list, sjis.list) &&
+            Utf8ToSjis(utf8.key, sjis.key) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
+  for (size_t i = 0; ok && i < utf8.expected.size(); ++i) ok = Utf8ToSjis(utf8.expected[i], sjis.expected[i]);
+  return ok;
+}
+
+}  // namespace
+
+int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
+  std::string text, error;
+  std::vector<TestVector> vectors;
+  if (!ReadWholeFile(options.expectPath, text)) {
+    PrintMessage("cannot read the test-vector file \"" + options.expectPath + "\"");
+    return kExitUsage;
+  }
+  if (!ParseTestVectors(text, vectors, error)) {
+    PrintMessage(options.expectPath + ": " + error);
+    return kExitUsage;
+  }
+  std::vector<TestVector> cases;
+  for (const TestVector& vector : vectors) {
+    cases.emplace_back();
+    if (!ToBenchText(vector, cases.back())) {
+      PrintMessage(options.expectPath + ": the case of line " + std::to_string(vector.line) +
+                   " holds a character that has no Shift-JIS form (the bench could not show it)");
+      return kExitUsage;
+    }
+  }
+  for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);
+
+  size_t failed = 0;
+  for (const TestVector& c : cases) {
+    CaseReport report;
+    report.name = c.name;
+    report.hasExpected = true;
+    report.expected = c.expected;
+    RequestInputs inputs;
+    inputs.request = c.request;
+    inputs.listPath = c.list.empty() || IsAbsolutePath(c.list) ? c.list : FolderOf(options.expectPath) + c.list;
+    inputs.key = c.key;
+    inputs.keyTypeIndex = c.keyTypeIndex;
+    inputs.requestedLength = c.requestedLength;
+    SetCaseUnderWay(c.name);
+    const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs) + " (case \"" + c.name + "\")");
+    report.runs.push_back(run);
+    const std::string where = c.name + " (line " + std::to_string(c.line) + ")";
+    std::vector<std::string> shown;
+    for (const std::string& line : run.lines) shown.push_back(AsShown(line));
+    if (shown == c.expected) {
+      Say("PASS " + where);
+    } else {
+      ++failed;
+      report.failures.push_back(where + ": the lines differ from those expected");
+      Say("FAIL " + where + ": the lines differ (- expected, + shown)");
+      for (const std::string& line : LineDifference(c.expected, shown)) Say("    " + line);
+    }
+    AddCase(report);
+  }
+  const std::string summary = std::to_string(cases.size() - failed) + " of " +
+                              std::to_string(cases.size()) + " cases passed";
+  Say((failed == 0 && session.diagnostics.empty() ? "PASS " : "FAIL ") + summary);
+  return FinishRunReport(false, summary);
+}

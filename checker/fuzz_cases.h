@@ -1,0 +1,20 @@
+// The cases of the fuzz mode: each a request with mutated list data, key, key type and requested
+// length, derived from its seed alone, so that one seed replays one case exactly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FuzzCase {
+  int request = -1;
+  std::string listData;
+  std::string key;
+  int keyTypeIndex = 1;
+  std::string requestedLength;
+};
+
+// The case of `seed`: one of `requests` (export indexes), and list data and key mutated from
+// `baseList` and `baseKey` (or made up when they are empty).
+FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests, const std::string& baseList,
+                      const std::string& baseKey);

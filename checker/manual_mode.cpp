@@ -1,0 +1,63 @@
+// The manual mode: the requests run one after another as the window runs them, and the same
+// report lines, the loader's first.
+#include "checker/modes.h"
+#include "checker/console.h"
+#include "checker/run_report.h"
+#include "plugin/contract.h"
+
+std::vector<int> ChosenRequests(const CheckerOptions& options) {
+  if (!options.requests.empty()) return options.requests;
+  std::vector<int> present;
+  for (int i = 0; i < kExportCount; ++i) {
+    if (IsPresent(i)) present.push_back(i);
+  }
+  return present;
+}
+
+int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
+  for (const std::string& line : session.lines) Say(line);
+  for (const std::string& line : session.diagnostics) PrintMessage(line);
+
+  bool anyCalled = false;
+  for (int request : ChosenRequests(options)) {
+    CaseReport report;
+    report.name = kExports[request].name;
+    if (!IsPresent(request)) {
+      // The window would not even offer it.
+      report.failures.push_back(report.name + " is not exported by the plugin");
+      PrintMessage(report.failures.back());
+      AddCase(report);
+      continue;
+    }
+    RequestInputs inputs;
+    inputs.request = request;
+    inputs.listPath = options.listPath;
+    inputs.key = options.keys.empty() ? std::string() : options.keys[0];
+    inputs.keyTypeIndex = options.keyTypes.empty() ? 1 : options.keyTypes[0];
+    inputs.requestedLength = options.requestedLength;
+    SetCaseUnderWay(report.name);
+    const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs));
+    for (const std::string& line : run.lines) Say(line);
+
+    const RequestOutcome& outcome = run.outcome;
+    anyCalled = anyCalled || outcome.called;
+    const std::string what = DescribeInputs(inputs) + ": ";
+    if (!outcome.completed) {
+      std::string said;
+      for (const std::string& line : outcome.failureLines) said += (said.empty() ? "" : " / ") + line;
+      report.failures.push_back(what + "the call did not complete: " + said);
+    }
+    for (const std::string& line : outcome.conventionLines) report.failures.push_back(what + line);
+    for (const std::string& line : outcome.warnings) report.warnings.push_back(what + line);
+    for (const std::string& failure : report.failures) PrintMessage("FAIL " + failure);
+    if (options.strict) {
+      for (const std::string& warning : report.warnings) PrintMessage("FAIL (--strict) " + warning);
+    }
+    report.runs.push_back(run);
+    AddCase(report);
+  }
+  if (session.loaded && !anyCalled) {
+    PrintMessage("FAIL nothing was tested: no request reached the plugin");
+  }
+  return FinishRunReport(!anyCalled, anyCalled ? "manual run" : "nothing was tested");
+}

@@ -1,0 +1,14 @@
+// The checker's four modes. Each runs on the plugin already loaded by the session and returns
+// the process exit code.
+#pragma once
+
+#include "checker/options.h"
+#include "checker/plugin_session.h"
+
+int RunManualMode(const CheckerOptions& options, const PluginSession& session);
+int RunCheckMode(const CheckerOptions& options, const PluginSession& session);
+int RunExpectMode(const CheckerOptions& options, const PluginSession& session);
+int RunFuzzMode(const CheckerOptions& options, const PluginSession& session);
+
+// The requests a mode runs: those named, or every present one in export order.
+std::vector<int> ChosenRequests(const CheckerOptions& options);

@@ -1,0 +1,257 @@
+#include "checker/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "plugin/contract.h"
+
+const char kUsageText[] =
+    "Usage: QB2LPTCheck --plugin FILE [options]\n"
+    "\n"
+    "Manual mode (the default): runs requests as the bench window would and prints its lines.\n"
+    "  --list FILE          the list-data file\n"
+    "  --key TEXT           the test key\n"
+    "  --key-type TYPE      crc16, crc32 (default), body, body.ext or none\n"
+    "  --request NAME       an export to request (repeatable; default: every present one)\n"
+    "  --req-len TEXT       the requested buffer length, as typed into the bench\n"
+    "  --json               a machine-readable report instead of the lines\n"
+    "Check mode: --check, with --list and --key (repeatable); --key-type and --request narrow it.\n"
+    "  Calls every export over every key type and several buffer sizes and checks the answers.\n"
+    "Regression mode: --expect FILE runs the cases of a test-vector file.\n"
+    "Fuzz mode: --fuzz N [--seed S] runs N requests on mutated list data, keys and key types;\n"
+    "  --list and --key, when given, are the data that is mutated.\n"
+    "Common options:\n"
+    "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
+    "  --junit FILE         also write the results as a JUnit XML report\n"
+    "  --timeout SECONDS    the longest a plugin call may take (default 10; 0 waits forever)\n"
+    "  --strict             warnings (a badly formed sale date, a warning line) are failures\n"
+    "Exit codes: 0 clean, 1 a check failed or a fault or hang was caught or nothing ran,\n"
+    "            2 bad usage or unreadable input.\n";
+
+namespace {
+
+constexpr uint32_t kMaxFuzzCount = 1000000;
+constexpr double kMaxTimeoutSeconds = 86400;
+
+struct KeyTypeName {
+  const char* name;
+  int index;
+};
+const KeyTypeName kKeyTypeOptionNames[] = {
+    {"crc16", 0}, {"crc32", 1}, {"body", 2}, {"body.ext", 3}, {"none", -1}};
+
+bool ParseUnsigned(const std::string& text, uint32_t& value) {
+  if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
+  if (errno != 0 || *end != '\0' || number > UINT32_MAX) return false;
+  value = static_cast<uint32_t>(number);
+  return true;
+}
+
+bool ParseSeconds(const std::string& text, double& seconds) {
+  if (text.empty() || text[0] == ' ') return false;
+  char* end = nullptr;
+  seconds = std::strtod(text.c_str(), &end);
+  return *end == '\0' && seconds >= 0 && seconds <= kMaxTimeoutSeconds;
+}
+
+// Whether every named request runs without list data and key (the plugin-description ones).
+bool OnlyDescriptionRequests(const std::vector<int>& requests) {
+  if (requests.empty()) return false;
+  for (int request : requests) {
+    if (kExports[request].pattern == CallPattern::SizedText ||
+        kExports[request].pattern == CallPattern::Numeric) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Fail(std::string& error, const std::string& message) {
+  error = message;
+  return false;
+}
+
+bool SetMode(CheckerOptions& options, CheckerMode mode, bool& modeGiven, std::string& error) {
+  if (modeGiven) return Fail(error, "--check, --expect and --fuzz cannot be combined");
+  options.mode = mode;
+  modeGiven = true;
+  return true;
+}
+
+bool CheckCombination(const CheckerOptions& options, std::string& error) {
+  if (options.pluginPath.empty()) return Fail(error, "--plugin FILE is required");
+  const bool needsData = !OnlyDescriptionRequests(options.requests);
+  switch (options.mode) {
+    case CheckerMode::Manual:
+      if (options.keys.size() > 1) return Fail(error, "--key may be given once in the manual mode");
+      if (options.keyTypes.size() > 1) {
+        return Fail(error, "--key-type may be given once in the manual mode");
+      }
+      if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
+      if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
+      break;
+    case CheckerMode::Check:
+      if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
+      if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
+      break;
+    case CheckerMode::Expect:
+      if (!options.listPath.empty() || !options.keys.empty() || !options.keyTypes.empty() ||
+          !options.requests.empty()) {
+        return Fail(error, "--expect takes the list, key, key type and request from its file");
+      }
+      break;
+    case CheckerMode::Fuzz:
+      if (options.keys.size() > 1) return Fail(error, "--key may be given once with --fuzz");
+      break;
+  }
+  if (options.hasRequestedLength && options.mode != CheckerMode::Manual) {
+    return Fail(error, "--req-len belongs to the manual mode (the other modes choose the sizes)");
+  }
+  if (options.hasSeed && options.mode != CheckerMode::Fuzz) {
+    return Fail(error, "--seed belongs to --fuzz");
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* KeyTypeOptionName(int keyTypeIndex) {
+  for (const KeyTypeName& entry : kKeyTypeOptionNames) {
+    if (entry.index == keyTypeIndex) return entry.name;
+  }
+  return "none";
+}
+
+int KeyTypeFromOptionName(const std::string& name) {
+  for (const KeyTypeName& entry : kKeyTypeOptionNames) {
+    if (name == entry.name) return entry.index;
+  }
+  return -2;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options, std::string& error) {
+  options = CheckerOptions();
+  bool modeGiven = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::string value;
+    bool hasValue = false;
+    // "--name=value" is the same as "--name value".
+    const size_t equals = name.find('=');
+    if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+      hasValue = true;
+    }
+    auto takeValue = [&](std::string& into) {
+      if (hasValue) {
+        into = value;
+        return true;
+      }
+      if (i + 1 >= args.size()) return Fail(error, name + " needs a value");
+      into = args[++i];
+      return true;
+    };
+    auto noValue = [&]() { return !hasValue || Fail(error, name + " takes no value"); };
+
+    std::string text;
+    if (name == "--help" || name == "-h" || name == "/?") {
+      if (!noValue()) return false;
+      options.help = true;
+    } else if (name == "--plugin") {
+      if (!takeValue(options.pluginPath)) return false;
+      if (options.pluginPath.empty()) return Fail(error, "--plugin needs a file name");
+    } else if (name == "--list") {
+      if (!takeValue(options.listPath)) return false;
+      if (options.listPath.empty()) return Fail(error, "--list needs a file name");
+    } else if (name == "--key") {
+      if (!takeValue(text)) return false;
+      options.keys.push_back(text);
+    } else if (name == "--key-type") {
+      if (!takeValue(text)) return false;
+      const int index = KeyTypeFromOptionName(text);
+      if (index == -2) {
+        return Fail(error, "unknown key type \"" + text + "\" (use crc16, crc32, body, body.ext or none)");
+      }
+      options.keyTypes.push_back(index);
+    } else if (name == "--request") {
+      if (!takeValue(text)) return false;
+      const int request = FindExport(text.c_str());
+      if (request < 0) return Fail(error, "\"" + text + "\" is not one of the 24 export names");
+      options.requests.push_back(request);
+    } else if (name == "--req-len") {
+      if (!takeValue(options.requestedLength)) return false;
+      options.hasRequestedLength = true;
+    } else if (name == "--encoding") {
+      if (!takeValue(text)) return false;
+      if (text == "utf8" || text == "utf-8") {
+        options.encoding = OutputEncoding::Utf8;
+      } else if (text == "sjis" || text == "shift_jis" || text == "cp932") {
+        options.encoding = OutputEncoding::ShiftJis;
+      } else {
+        return Fail(error, "unknown encoding \"" + text + "\" (use utf8 or sjis)");
+      }
+    } else if (name == "--json") {
+      if (!noValue()) return false;
+      options.json = true;
+    } else if (name == "--junit") {
+      if (!takeValue(options.junitPath)) return false;
+      if (options.junitPath.empty()) return Fail(error, "--junit needs a file name");
+    } else if (name == "--check") {
+      if (!noValue() || !SetMode(options, CheckerMode::Check, modeGiven, error)) return false;
+    } else if (name == "--expect") {
+      if (!takeValue(options.expectPath)) return false;
+      if (options.expectPath.empty()) return Fail(error, "--expect needs a file name");
+      if (!SetMode(options, CheckerMode::Expect, modeGiven, error)) return false;
+    } else if (name == "--fuzz") {
+      if (!takeValue(text)) return false;
+      if (!ParseUnsigned(text, options.fuzzCount) || options.fuzzCount == 0 ||
+          options.fuzzCount > kMaxFuzzCount) {
+        return Fail(error, "--fuzz needs a count from 1 to 1000000, not \"" + text + "\"");
+      }
+      if (!SetMode(options, CheckerMode::Fuzz, modeGiven, error)) return false;
+    } else if (name == "--seed") {
+      if (!takeValue(text)) return false;
+      if (!ParseUnsigned(text, options.seed)) {
+        return Fail(error, "--seed needs a whole number from 0 to 4294967295, not \"" + text + "\"");
+      }
+      options.hasSeed = true;
+    } else if (name == "--timeout") {
+      if (!takeValue(text)) return false;
+      if (!ParseSeconds(text, options.timeoutSeconds)) {
+        return Fail(error, "--timeout needs a number of seconds from 0 to 86400, not \"" + text + "\"");
+      }
+    } else if (name == "--strict") {
+      if (!noValue()) return false;
+      options.strict = true;
+    } else {
+      return Fail(error, "unknown option \"" + args[i] + "\"");
+    }
+  }
+  if (options.help) return true;
+  return CheckCombination(options, error);
+}
+
+std::string QuoteArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  // The rules that the system's command-line splitting follows: backslashes are literal unless
+  // they precede a quote.
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
+    else quoted.append(backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}

@@ -1,0 +1,131 @@
+#include "checker/reports.h"
+
+#include <cstdio>
+
+#include "checker/text_encoding.h"
+
+namespace {
+
+// UTF-8 text with the characters that XML 1.0 cannot hold replaced, and the markup escaped.
+std::string XmlEscape(const std::string& sjis) {
+  std::string xml;
+  for (char c : SjisToUtf8(sjis)) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '&': xml += "&amp;"; break;
+      case '<': xml += "&lt;"; break;
+      case '>': xml += "&gt;"; break;
+      case '"': xml += "&quot;"; break;
+      default: xml += (u < 0x20 && c != '\t' && c != '\n' && c != '\r') ? '?' : c; break;
+    }
+  }
+  return xml;
+}
+
+}  // namespace
+
+std::string JsonQuote(const std::string& sjis) {
+  std::string json = "\"";
+  for (char c : SjisToUtf8(sjis)) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': json += "\\\""; break;
+      case '\\': json += "\\\\"; break;
+      case '\n': json += "\\n"; break;
+      case '\r': json += "\\r"; break;
+      case '\t': json += "\\t"; break;
+      default:
+        if (u < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+          json += escaped;
+        } else {
+          json += c;
+        }
+    }
+  }
+  return json + "\"";
+}
+
+void JsonWriter::NewLine() { out_ += "\r\n" + std::string(2 * hasMembers_.size(), ' '); }
+
+void JsonWriter::BeforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (hasMembers_.empty()) return;
+  if (hasMembers_.back()) out_ += ',';
+  hasMembers_.back() = true;
+  NewLine();
+}
+
+void JsonWriter::Key(const char* name) {
+  BeforeValue();
+  out_ += JsonQuote(name) + ": ";
+  afterKey_ = true;
+}
+
+void JsonWriter::Open(char bracket) {
+  BeforeValue();
+  out_ += bracket;
+  hasMembers_.push_back(false);
+}
+
+void JsonWriter::Close(char bracket) {
+  const bool any = hasMembers_.back();
+  hasMembers_.pop_back();
+  if (any) NewLine();
+  out_ += bracket;
+}
+
+void JsonWriter::String(const std::string& sjis) {
+  BeforeValue();
+  out_ += JsonQuote(sjis);
+}
+
+void JsonWriter::Number(int64_t value) {
+  BeforeValue();
+  out_ += std::to_string(value);
+}
+
+void JsonWriter::Bool(bool value) {
+  BeforeValue();
+  out_ += value ? "true" : "false";
+}
+
+void JsonWriter::StringArray(const std::vector<std::string>& sjis) {
+  BeginArray();
+  for (const std::string& item : sjis) String(item);
+  EndArray();
+}
+
+std::string JunitReport(const std::string& suite, const std::vector<CaseResult>& cases) {
+  size_t failed = 0;
+  for (const CaseResult& c : cases) failed += c.failures.empty() ? 0 : 1;
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+  xml += "<testsuites tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
+         std::to_string(failed) + "\">\r\n";
+  xml += "  <testsuite name=\"" + XmlEscape(suite) + "\" tests=\"" + std::to_string(cases.size()) +
+         "\" failures=\"" + std::to_string(failed) + "\" errors=\"0\">\r\n";
+  for (const CaseResult& c : cases) {
+    xml += "    <testcase classname=\"" + XmlEscape(suite) + "\" name=\"" + XmlEscape(c.name) + "\"";
+    if (c.failures.empty() && c.output.empty()) {
+      xml += "/>\r\n";
+      continue;
+    }
+    xml += ">\r\n";
+    for (const std::string& failure : c.failures) {
+      xml += "      <failure message=\"" + XmlEscape(failure) + "\">" + XmlEscape(failure) +
+             "</failure>\r\n";
+    }
+    if (!c.output.empty()) {
+      std::string out;
+      for (const std::string& line : c.output) out += line + "\n";
+      xml += "      <system-out>" + XmlEscape(out) + "</system-out>\r\n";
+    }
+    xml += "    </testcase>\r\n";
+  }
+  xml += "  </testsuite>\r\n</testsuites>\r\n";
+  return xml;
+}

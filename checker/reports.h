@@ -1,0 +1,46 @@
+// Machine-readable reports: a small JSON writer and the JUnit XML report of a run's cases.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Builds indented JSON. Strings are given in Shift-JIS and written as UTF-8.
+class JsonWriter {
+ public:
+  void BeginObject() { Open('{'); }
+  void EndObject() { Close('}'); }
+  void BeginArray() { Open('['); }
+  void EndArray() { Close(']'); }
+  // The name of the next member of the current object.
+  void Key(const char* name);
+  void String(const std::string& sjis);
+  void Number(int64_t value);
+  void Bool(bool value);
+  void StringArray(const std::vector<std::string>& sjis);
+  // The whole document, ended by a line break.
+  std::string Text() const { return out_ + "\r\n"; }
+
+ private:
+  void Open(char bracket);
+  void Close(char bracket);
+  void BeforeValue();
+  void NewLine();
+
+  std::string out_;
+  std::vector<bool> hasMembers_;
+  bool afterKey_ = false;
+};
+
+// A Shift-JIS text as a quoted JSON string in UTF-8.
+std::string JsonQuote(const std::string& sjis);
+
+// One case of a run, for the JUnit report.
+struct CaseResult {
+  std::string name;                   // Shift-JIS
+  std::vector<std::string> failures;  // one message each, Shift-JIS
+  std::vector<std::string> output;    // the report lines, Shift-JIS
+};
+
+// The JUnit XML document (UTF-8) with one test suite named `suite` holding the cases.
+std::string JunitReport(const std::string& suite, const std::vector<CaseResult>& cases);

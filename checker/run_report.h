@@ -1,0 +1,57 @@
+// What a checker run found, gathered case by case, and written at the end (or when the watchdog
+// stops a hung run) as the JSON report on the standard output and the JUnit file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "checker/checker_bench.h"
+#include "checker/options.h"
+
+// One request run, as the report shows it.
+struct RunRecord {
+  RequestInputs inputs;
+  std::vector<std::string> lines;
+  std::vector<CallRecord> calls;
+  RequestOutcome outcome;
+};
+
+// RunOneRequest, kept as a record. The bench is visible to the hang handler while it runs.
+RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what);
+
+// One case: a request (manual mode), an export and its inputs (check mode), a test vector, a
+// fuzz case.
+struct CaseReport {
+  std::string name;
+  std::vector<RunRecord> runs;
+  std::vector<std::string> failures;
+  std::vector<std::string> warnings;  // failures only under --strict
+  bool hasExpected = false;
+  std::vector<std::string> expected;  // a test vector's lines
+  std::string replay;                 // the command that replays a fuzz case
+};
+
+// Starts the report of a run in the given mode ("manual", "check", "expect", "fuzz").
+void BeginRunReport(const CheckerOptions& options, const char* mode);
+
+// The plugin's load: the loader's lines, and the checker's explanations of what stops the host
+// from using the plugin (each a failure).
+void ReportLoad(bool loaded, const std::vector<std::string>& lines,
+                const std::vector<std::string>& diagnostics);
+
+// Adds a finished case; the case under way is shown by the hang handler if a call hangs.
+void AddCase(const CaseReport& report);
+void SetCaseUnderWay(const std::string& name);
+
+// Whether the standard output carries the JSON report (and nothing else).
+bool JsonOutput();
+// Prints a Shift-JIS line on the standard output unless it carries the JSON report.
+void Say(const std::string& line);
+
+// Failures found so far, load diagnostics included; with --strict, warnings as well.
+size_t FailureCount();
+
+// The run's exit code (1 when anything failed or `nothingTested`), after writing the JSON report
+// and the JUnit file. A JUnit file that cannot be written is said on the standard error and makes
+// the exit code 2.
+int FinishRunReport(bool nothingTested, const std::string& summary);

@@ -1,0 +1,40 @@
+// The test-vector file of the regression mode, and the line difference it reports.
+//
+// A UTF-8 text file of cases. Each case starts with a "case" line and gives its fields on lines
+// of their own, a field name, one space and the value (the rest of the line, spaces included):
+//
+//   # GetTitle by 32 bit CRC; '#' starts a comment line, blank lines are ignored
+//   case title of the first entry
+//   list sample-list.txt        the list-data file, relative to the vector file's folder
+//   key 0BADF00D                the test key ("key" alone: an empty key)
+//   key-type crc32              crc16, crc32 (the default), body, body.ext or none
+//   request GetTitle            the export to request (required)
+//   req-len 12                  the requested length as typed (optional)
+//   > [タイトル]                 each expected report line, after "> ", exactly
+//   > 必要バイト数 : 13
+//   > 星の海の冒険
+//
+// A case without "> " lines expects the request to show nothing. Values cannot hold line breaks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TestVector {
+  std::string name;
+  int line = 0;  // the line of its "case"
+  std::string list;
+  std::string key;
+  int keyTypeIndex = 1;
+  int request = -1;
+  std::string requestedLength;
+  std::vector<std::string> expected;
+};
+
+// Reads the file's text. False, with `error` naming the line, when it is not a valid vector file.
+bool ParseTestVectors(const std::string& text, std::vector<TestVector>& cases, std::string& error);
+
+// The lines of `expected` and `actual` aligned on their longest common run: "  " before a line
+// both have, "- " before one only expected, "+ " before one only shown.
+std::vector<std::string> LineDifference(const std::vector<std::string>& expected,
+                                        const std::vector<std::string>& actual);

@@ -1,0 +1,186 @@
+#include "plugin/fault_report.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct RegionLabel {
+  uintptr_t begin;
+  size_t size;
+};
+
+RegionLabel Labels[3];  // indexed by FaultRegion; size 0 when unlabelled
+
+// What touching each region means, by kind of access.
+struct RegionWords {
+  const char* write;
+  const char* read;
+  const char* execute;
+};
+
+const RegionWords kRegionWords[3] = {
+    {"書き込み禁止のリストデータに書き込みました", "リストデータを読み込めませんでした",
+     "リストデータを実行しようとしました"},
+    {"書き込み禁止のキーに書き込みました", "キーを読み込めませんでした",
+     "キーを実行しようとしました"},
+    {"バッファの末尾を越えて書き込みました (オーバーラン)",
+     "バッファの末尾を越えて読み込みました (オーバーラン)",
+     "バッファの末尾の先を実行しようとしました"},
+};
+
+struct CodeName {
+  uint32_t code;
+  const char* name;
+};
+
+const CodeName kCodeNames[] = {
+    {0xC0000005, "アクセス違反"},
+    {0xC0000006, "ページ内エラー"},
+    {0xC000001D, "不正な命令"},
+    {0xC0000025, "継続できない例外"},
+    {0xC000008C, "配列の範囲外"},
+    {0xC000008D, "浮動小数点の非正規化オペランド"},
+    {0xC000008E, "浮動小数点のゼロ除算"},
+    {0xC000008F, "浮動小数点の不正確な結果"},
+    {0xC0000090, "浮動小数点の無効な演算"},
+    {0xC0000091, "浮動小数点のオーバーフロー"},
+    {0xC0000092, "浮動小数点のスタック違反"},
+    {0xC0000093, "浮動小数点のアンダーフロー"},
+    {0xC0000094, "整数のゼロ除算"},
+    {0xC0000095, "整数のオーバーフロー"},
+    {0xC0000096, "特権命令"},
+    {0xC00000FD, "スタックオーバーフロー"},
+    {0x80000001, "ガードページ違反"},
+    {0x80000002, "境界に揃っていないデータ"},
+    {0x80000003, "ブレークポイント"},
+    {0x80000004, "シングルステップ"},
+    {0xE06D7363, "Visual C++ の例外"},
+};
+
+const char* CodeNameOf(uint32_t code) {
+  for (const CodeName& entry : kCodeNames) {
+    if (entry.code == code) return entry.name;
+  }
+  return nullptr;
+}
+
+// The file name of the loaded module whose image holds `address`, and its base; false outside
+// every image.
+bool FindModule(uintptr_t address, char* name, size_t size, uintptr_t& base) {
+  uintptr_t end;
+  char path[MAX_PATH] = "";
+  if (!FindImage(address, base, end) ||
+      GetModuleFileNameA(reinterpret_cast<HMODULE>(base), path, sizeof path) == 0) {
+    return false;
+  }
+  const char* slash = std::strrchr(path, '\\');
+  std::snprintf(name, size, "%s", slash ? slash + 1 : path);
+  return true;
+}
+
+// "name.dll+0x1234" for an address inside a loaded module, else "0x00001234".
+void NameAddress(uintptr_t address, char* out, size_t size) {
+  char name[MAX_PATH];
+  uintptr_t base = 0;
+  if (FindModule(address, name, sizeof name, base)) {
+    std::snprintf(out, size, "%s+0x%X", name, static_cast<unsigned>(address - base));
+  } else {
+    std::snprintf(out, size, "0x%08X", static_cast<unsigned>(address));
+  }
+}
+
+// What the plugin touched, for an access violation: a labelled region, the null page, or a
+// bare address.
+std::string DescribeAccess(const FaultRecord& fault) {
+  for (int region = 0; region < 3; ++region) {
+    const RegionLabel& label = Labels[region];
+    if (label.size != 0 && fault.target - label.begin < label.size) {
+      const RegionWords& words = kRegionWords[region];
+      return fault.access == 1 ? words.write : fault.access == 8 ? words.execute : words.read;
+    }
+  }
+  char text[96];
+  const char* nullPage = fault.target < 0x10000 ? "ヌルポインタ付近の" : "";
+  const char* verb = fault.access == 1   ? "に書き込みました"
+                     : fault.access == 8 ? "を実行しようとしました"
+                                         : "から読み込みました";
+  std::snprintf(text, sizeof text, "%sアドレス 0x%08X %s", nullPage,
+                static_cast<unsigned>(fault.target), verb);
+  return text;
+}
+
+}  // namespace
+
+bool FindImage(uintptr_t address, uintptr_t& begin, uintptr_t& end) {
+  HMODULE module = nullptr;
+  begin = end = 0;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<const char*>(address), &module)) {
+    return false;
+  }
+  // The range is checked too, since a look-up of address 0 yields the program itself.
+  const auto* base = reinterpret_cast<const BYTE*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  if (address - reinterpret_cast<uintptr_t>(base) >= nt->OptionalHeader.SizeOfImage) return false;
+  begin = reinterpret_cast<uintptr_t>(base);
+  end = begin + nt->OptionalHeader.SizeOfImage;
+  return true;
+}
+
+LabelledRegion::LabelledRegion(FaultRegion region, const void* begin, size_t size)
+    : region_(region) {
+  RegionLabel& label = Labels[static_cast<int>(region)];
+  replacedBegin_ = label.begin;
+  replacedSize_ = label.size;
+  label = {reinterpret_cast<uintptr_t>(begin), size};
+}
+
+LabelledRegion::~LabelledRegion() {
+  Labels[static_cast<int>(region_)] = {replacedBegin_, replacedSize_};
+}
+
+FaultRecord RecordException(const EXCEPTION_RECORD& record) {
+  FaultRecord fault;
+  fault.code = record.ExceptionCode;
+  fault.address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
+  if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
+    fault.hasAccess = true;
+    fault.access = record.ExceptionInformation[0];
+    fault.target = record.ExceptionInformation[1];
+  }
+  return fault;
+}
+
+void NamePlace(const FaultRecord& fault, char* place, size_t placeSize) {
+  NameAddress(fault.address, place, placeSize);
+  if (fault.callSite == 0) return;
+  const size_t used = std::strlen(place);
+  const int added = std::snprintf(place + used, placeSize - used, "、呼び出し元 ");
+  if (added > 0 && used + added < placeSize) {
+    NameAddress(fault.callSite, place + used + added, placeSize - used - added);
+  }
+}
+
+void NameModule(uintptr_t address, char* name, size_t size) {
+  uintptr_t base = 0;
+  if (!FindModule(address, name, size, base))
+    std::snprintf(name, size, "0x%08X", static_cast<unsigned>(address));
+}
+
+std::string DescribeFault(const FaultRecord& fault, const char* place) {
+  char code[64];
+  const char* name = CodeNameOf(fault.code);
+  if (name) {
+    std::snprintf(code, sizeof code, "例外 %08X (%s)", static_cast<unsigned>(fault.code), name);
+  } else {
+    std::snprintf(code, sizeof code, "例外 %08X", static_cast<unsigned>(fault.code));
+  }
+  std::string text = std::string(code) + " が発生しました (" + place + ")";
+  if (fault.hasAccess) text += "：" + DescribeAccess(fault);
+  return text;
+}

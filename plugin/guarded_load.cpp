@@ -1,0 +1,66 @@
+#include "plugin/guarded_load.h"
+
+#include <string>
+
+namespace {
+
+// The load under way and its thread. A vectored handler is process-wide, so it records only what
+// this thread raises during the load.
+LoadFault* WatchedLoad = nullptr;
+DWORD WatchingThread = 0;
+
+// Raised and handled by the system itself (debug output, thread names): never a fault.
+bool IsNotice(DWORD code) {
+  return code == DBG_PRINTEXCEPTION_C || code == 0x4001000A || code == 0x406D1388;
+}
+
+// "0x0040123A" without calling anything: after a stack overflow there is no room for a look-up.
+void WriteBareAddress(uintptr_t address, char* place) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  place[0] = '0';
+  place[1] = 'x';
+  for (int i = 0; i < 8; ++i) place[2 + i] = kDigits[(address >> (28 - 4 * i)) & 0xF];
+  place[10] = '\0';
+}
+
+// Sees every first-chance exception of the load. It must let the search go on: the loader has a
+// handler of its own around the start-up code, and leaving the loader half-way would keep it
+// locked. The last exception seen is the one that ended the start-up code.
+LONG CALLBACK WatchLoad(EXCEPTION_POINTERS* pointers) {
+  const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+  if (!WatchedLoad || GetCurrentThreadId() != WatchingThread || IsNotice(record.ExceptionCode)) {
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  WatchedLoad->happened = true;
+  WatchedLoad->record = RecordException(record);
+  if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+    WriteBareAddress(WatchedLoad->record.address, WatchedLoad->place);
+  } else {
+    NamePlace(WatchedLoad->record, WatchedLoad->place, sizeof WatchedLoad->place);
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
+HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
+  fault = LoadFault();
+  WatchedLoad = &fault;
+  WatchingThread = GetCurrentThreadId();
+  void* watcher = AddVectoredExceptionHandler(1, WatchLoad);
+  HMODULE module = LoadLibraryA(path);
+  const DWORD error = GetLastError();
+  if (watcher) RemoveVectoredExceptionHandler(watcher);
+  WatchedLoad = nullptr;
+  // Only a load that failed for the fault counts: a start-up that handled an exception of its
+  // own and then refused (ERROR_DLL_INIT_FAILED) or succeeded did not fault.
+  if (module || error == ERROR_DLL_INIT_FAILED) fault.happened = false;
+  SetLastError(error);
+  return module;
+}
+
+void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {
+  if (!fault.happened) return;
+  const std::string line = "エラー：DLL の初期化中に" + DescribeFault(fault.record, fault.place);
+  sink.AppendLine(line.c_str());
+}

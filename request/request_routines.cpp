@@ -1,0 +1,132 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "plugin/fault_report.h"
+#include "plugin/plugin_call.h"
+#include "request/result_buffer.h"
+#include "request/run_request.h"
+#include "request/sale_date_check.h"
+#include "request/size_negotiation.h"
+#include "text/number_text.h"
+
+namespace {
+
+constexpr int kMaxSlots = 5;
+
+// The length typed in the requested-length box, truncated toward zero; -1 when the box is empty,
+// and when the value lies beyond a signed 32-bit integer (which counts as no length).
+int32_t ReadRequestedLength(RequestBench& bench) {
+  char text[261] = {};
+  bench.ReadRequestedLength(text, 260);
+  if (text[0] == '\0') return -1;
+  const double length = std::trunc(TextToNumber(text));
+  if (!(length >= INT32_MIN && length <= INT32_MAX)) return -1;
+  return static_cast<int32_t>(length);
+}
+
+// Shows what the plugin left in the buffer, reading nothing beyond the buffer's last byte.
+void ShowReturnedText(RequestBench& bench, const ResultBuffer& buffer, int16_t requiredSize,
+                      ReturnedTextCheck check) {
+  const size_t size = static_cast<size_t>(buffer.size());
+  const size_t length = std::find(buffer.data(), buffer.data() + size, '\0') - buffer.data();
+  if (length == size) bench.AppendLine("警告：プラグインが返したテキストがバッファ内で終わっていません");
+  if (length > static_cast<size_t>(requiredSize)) {
+    bench.AppendLine("警告：プラグインが返したテキストが必要バイト数より長くなっています");
+  }
+  const std::string text(buffer.data(), length);
+  if (check) {
+    if (const char* warning = check(text.c_str())) bench.AppendLine(warning);
+  }
+  bench.AppendLine(text.c_str());
+}
+
+bool ShouldRun(const char* listData, int exportIndex) {
+  return listData[0] != '\0' && PluginTable[exportIndex] != nullptr;
+}
+
+void RequestNegotiatedText(RequestBench& bench, const char* listData, const char* key,
+                           int16_t keyType, const char* label, int exportIndex,
+                           ReturnedTextCheck check) {
+  if (!ShouldRun(listData, exportIndex)) return;
+  bench.AppendLine(label);
+  const uint32_t leading[3] = {PointerSlot(listData), PointerSlot(key), KeyTypeSlot(keyType)};
+  NegotiateText(bench, exportIndex, leading, 3, check);
+}
+
+}  // namespace
+
+void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leadingSlots,
+                   int leadingCount, ReturnedTextCheck check) {
+  char* bufferVariable = nullptr;  // the plugin receives this variable's address
+  uint32_t slots[kMaxSlots] = {};
+  std::copy(leadingSlots, leadingSlots + leadingCount, slots);
+  const int slotCount = leadingCount + 2;
+  uint32_t& referenceSlot = slots[leadingCount];
+  uint32_t& sizeSlot = slots[leadingCount + 1];
+
+  referenceSlot = PointerSlot(&bufferVariable);
+  sizeSlot = SizeSlot(0);
+  int16_t requiredSize = 0;
+  if (!CallPlugin(bench, exportIndex, slots, slotCount, requiredSize)) return;
+  bench.PluginReturned(exportIndex, 0, requiredSize);
+  if (requiredSize <= 0) {
+    ReportPluginStatus(bench, requiredSize);
+    return;
+  }
+  bench.AppendLine(("必要バイト数 : " + NumberToText(requiredSize)).c_str());
+
+  int32_t bufferSize = requiredSize;
+  const int32_t requestedLength = ReadRequestedLength(bench);
+  if (requestedLength > 0) {
+    bench.AppendLine(
+        ("バイト数 : " + NumberToText(requestedLength) + " でリクエストしてみるテスト").c_str());
+    bufferSize = requestedLength;
+  }
+
+  ResultBuffer buffer(bufferSize);
+  if (!buffer.data()) {
+    bench.AppendLine("エラー：結果バッファを確保できませんでした");
+    return;
+  }
+  bufferVariable = buffer.data();
+  sizeSlot = SizeSlot(bufferSize);
+  // A write past the size given faults on the no-access page behind the buffer, named as an overrun.
+  const LabelledRegion bufferEndLabel(FaultRegion::BufferEnd, buffer.data() + buffer.size(), 4096);
+  int16_t status = 0;
+  if (!CallPlugin(bench, exportIndex, slots, slotCount, status)) return;
+  bench.PluginReturned(exportIndex, bufferSize, status);
+  ReportPluginStatus(bench, status);
+  // Another address in the variable is not ours: it is neither read nor freed.
+  if (bufferVariable != buffer.data()) {
+    bench.AppendLine("警告：プラグインがバッファのアドレスを書き換えました");
+    return;
+  }
+  ShowReturnedText(bench, buffer, requiredSize, check);
+}
+
+void RequestSizedText(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
+                      const char* label, int exportIndex) {
+  RequestNegotiatedText(bench, listData, key, keyType, label, exportIndex, nullptr);
+}
+
+void RequestSaleDate(RequestBench& bench, const char* listData, const char* key, int16_t keyType) {
+  RequestNegotiatedText(bench, listData, key, keyType, kExports[kGetSaleDate].label, kGetSaleDate,
+                        SaleDateWarning);
+}
+
+void RequestNumber(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
+                   const char* label, int exportIndex) {
+  if (!ShouldRun(listData, exportIndex)) return;
+  bench.AppendLine(label);
+  const uint32_t slots[3] = {PointerSlot(listData), PointerSlot(key), KeyTypeSlot(keyType)};
+  int16_t value = 0;
+  if (!CallPlugin(bench, exportIndex, slots, 3, value)) return;
+  bench.PluginReturned(exportIndex, 0, value);
+  if (value < 0) {
+    ReportPluginStatus(bench, value);
+  } else {
+    bench.AppendLine(NumberToText(value).c_str());
+  }
+}

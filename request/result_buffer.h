@@ -1,0 +1,23 @@
+// The buffer a plugin writes its text into on the second call of a negotiation.
+#pragma once
+
+#include <cstdint>
+
+class ResultBuffer {
+ public:
+  // Exactly `size` zero bytes (size above 0), placed so that the byte after the last one is the
+  // first byte of a no-access page: a plugin that writes past the size it was given faults at that
+  // write instead of spoiling other memory. data() is null when the buffer cannot be allocated.
+  explicit ResultBuffer(int32_t size);
+  ~ResultBuffer();
+  ResultBuffer(const ResultBuffer&) = delete;
+  ResultBuffer& operator=(const ResultBuffer&) = delete;
+
+  char* data() const { return data_; }
+  int32_t size() const { return size_; }
+
+ private:
+  void* region_;
+  char* data_;
+  int32_t size_;
+};

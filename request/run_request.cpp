@@ -1,0 +1,145 @@
+#include "request/run_request.h"
+
+#include <windows.h>
+
+#include "plugin/fault_report.h"
+#include "plugin/plugin_call.h"
+#include "request/page_region.h"
+#include "request/size_negotiation.h"
+#include "text/number_text.h"
+
+namespace {
+
+constexpr int kKeyRegionSize = 260;
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (IsOpen()) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+bool SameName(const char* a, const char* b) {
+  return CompareStringA(LOCALE_SYSTEM_DEFAULT, 0, a, -1, b, -1) == CSTR_EQUAL;
+}
+
+// The export whose name the request has, or -1 (a separator, or nothing selected).
+int FindRequest(const char* name) {
+  for (int i = 0; i < kExportCount; ++i) {
+    if (SameName(name, kExports[i].name)) return i;
+  }
+  return -1;
+}
+
+void ShowPluginVersion(RequestBench& bench) {
+  if (!PluginTable[kGetPluginVersion]) return;
+  bench.AppendLine(kExports[kGetPluginVersion].label);
+  int16_t version = 0;
+  if (!CallPlugin(bench, kGetPluginVersion, nullptr, 0, version)) return;
+  bench.PluginReturned(kGetPluginVersion, 0, version);
+  bench.AppendLine(NumberToText(version / 100.0).c_str());
+}
+
+void RequestPluginText(RequestBench& bench, int exportIndex) {
+  if (!PluginTable[exportIndex]) return;
+  bench.AppendLine(kExports[exportIndex].label);
+  NegotiateText(bench, exportIndex, nullptr, 0, nullptr);
+}
+
+HANDLE OpenListDataFile(RequestBench& bench) {
+  char path[261] = {};
+  bench.ReadDatFilePath(path, 260);
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The file's size, or false with an error line when it cannot be taken or, with the zero byte
+// that follows the content, does not fit a 32-bit size.
+bool TakeFileSize(RequestBench& bench, HANDLE file, DWORD& size) {
+  DWORD high = 0;
+  size = GetFileSize(file, &high);
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    bench.AppendLine("エラー：リストデータファイルのサイズを取得できませんでした");
+    return false;
+  }
+  if (high != 0 || size + 1 == 0) {
+    bench.AppendLine("エラー：リストデータファイルが大きすぎて読み込めません");
+    return false;
+  }
+  return true;
+}
+
+void RunRequestOnData(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
+                      int request) {
+  if (request == kGetSaleDate) {
+    RequestSaleDate(bench, listData, key, keyType);
+  } else if (kExports[request].pattern == CallPattern::Numeric) {
+    RequestNumber(bench, listData, key, keyType, kExports[request].label, request);
+  } else {
+    RequestSizedText(bench, listData, key, keyType, kExports[request].label, request);
+  }
+}
+
+// The list-data file's whole content and one zero byte, in a region made read-only; an absent
+// region, after its line, when the file cannot be opened or read into memory.
+PageRegion ReadListData(RequestBench& bench) {
+  FileHandle file(OpenListDataFile(bench));
+  if (!file.IsOpen()) {
+    bench.AppendLine("リストデータファイルが開けませんでした");
+    return PageRegion(0);
+  }
+  DWORD size = 0;
+  if (!TakeFileSize(bench, file.get(), size)) return PageRegion(0);
+  // Fresh pages are zero, so the byte after the content is the terminating zero.
+  PageRegion listData(size + 1);
+  if (!listData.data()) {
+    bench.AppendLine("エラー：リストデータを読み込むメモリを確保できませんでした");
+    return listData;
+  }
+  // A short or failed read leaves zero bytes where nothing arrived.
+  DWORD read = 0;
+  ReadFile(file.get(), listData.data(), size, &read, nullptr);
+  listData.MakeReadOnly();
+  return listData;
+}
+
+// Every selection but the plugin-description requests, a separator and no selection included:
+// the list data and the key are each put into their own read-only region first.
+void RunDataRequest(RequestBench& bench, int request, int16_t keyType) {
+  const PageRegion listData = ReadListData(bench);
+  if (!listData.data()) return;
+  PageRegion key(kKeyRegionSize);
+  if (!key.data()) {
+    bench.AppendLine("エラー：テストキーを置くメモリを確保できませんでした");
+    return;
+  }
+  bench.ReadTestKey(key.data(), kKeyRegionSize);
+  key.MakeReadOnly();
+  // A plugin that faults on either region is told so by name in its report line.
+  const LabelledRegion listLabel(FaultRegion::ListData, listData.data(), listData.size());
+  const LabelledRegion keyLabel(FaultRegion::Key, key.data(), kKeyRegionSize);
+  if (request >= 0) RunRequestOnData(bench, listData.data(), key.data(), keyType, request);
+}
+
+}  // namespace
+
+void RunRequest(RequestBench& bench) {
+  const int16_t keyType = KeyTypeCode(bench.KeyTypeIndex());
+  char name[128] = {};
+  bench.ReadRequestName(name, sizeof name);
+  const int request = FindRequest(name);
+  switch (request) {
+    case kGetPluginVersion: ShowPluginVersion(bench); break;
+    case kGetPluginAuthor:
+    case kGetPluginInfo: RequestPluginText(bench, request); break;
+    default: RunDataRequest(bench, request, keyType); break;
+  }
+}

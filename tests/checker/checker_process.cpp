@@ -1,0 +1,144 @@
+#include "tests/checker/checker_process.h"
+
+#include <shellapi.h>
+
+#include <thread>
+
+#include "checker/file_bytes.h"
+#include "checker/options.h"
+#include "checker/text_encoding.h"
+
+namespace {
+
+// The program as a Windows path; a Unix path is reached through wine's Z: drive.
+std::string CheckerProgram() {
+  std::string path = QB2LPTCHECK_EXE;
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+class Handle {
+ public:
+  Handle() = default;
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE* out() { return &handle_; }
+  HANDLE get() const { return handle_; }
+  void Close() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+void Drain(HANDLE pipe, std::string* into) {
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) into->append(chunk, read);
+}
+
+}  // namespace
+
+std::vector<std::string> CheckerResult::OutLines() const { return SplitLines(out); }
+std::vector<std::string> CheckerResult::ErrLines() const { return SplitLines(err); }
+
+CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) {
+  CheckerResult result;
+  std::string commandLine = QuoteArgument(CheckerProgram());
+  for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
+
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  Handle outRead, outWrite, errRead, errWrite;
+  CreatePipe(outRead.out(), outWrite.out(), &inherit, 0);
+  CreatePipe(errRead.out(), errWrite.out(), &inherit, 0);
+  SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = outWrite.get();
+  startup.hStdError = errWrite.get();
+  PROCESS_INFORMATION process = {};
+  const DWORD start = GetTickCount();
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    result.exitCode = 0xFFFFFFFF;
+    result.err = "CreateProcessA failed";
+    return result;
+  }
+  // Only the child may hold the write ends, so that the reads end with it.
+  outWrite.Close();
+  errWrite.Close();
+  std::thread outReader(Drain, outRead.get(), &result.out);
+  std::thread errReader(Drain, errRead.get(), &result.err);
+  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 0xFFFFFFFF);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  result.elapsedMs = GetTickCount() - start;
+  outReader.join();
+  errReader.join();
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::wstring wide;
+  for (unsigned char c : commandLine) wide += static_cast<wchar_t>(c);  // the commands are ASCII
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) {
+    std::string arg;
+    for (const wchar_t* c = argv[i]; *c; ++c) arg += static_cast<char>(*c);
+    args.push_back(arg);
+  }
+  LocalFree(argv);
+  return args;
+}
+
+std::string TestPath(const std::string& name) {
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  return std::string(folder) + "\\" + name;
+}
+
+std::string ScratchFile(const std::string& name, const std::string& bytes) {
+  CreateDirectoryA(TestPath("checker-run").c_str(), nullptr);
+  const std::string path = TestPath("checker-run\\" + name);
+  WriteWholeFile(path, bytes);
+  return path;
+}
+
+bool AnyLineHas(const std::vector<std::string>& lines, const std::vector<std::string>& parts) {
+  for (const std::string& line : lines) {
+    bool all = true;
+    for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
+    if (all) return true;
+  }
+  return false;
+}

@@ -1,0 +1,30 @@
+// Runs QB2LPTCheck.exe as a child process, as a build script would, and captures what it says.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct CheckerResult {
+  DWORD exitCode = 0;
+  std::string out;  // the standard output's bytes
+  std::string err;  // the standard error's bytes
+  DWORD elapsedMs = 0;
+  std::vector<std::string> OutLines() const;
+  std::vector<std::string> ErrLines() const;
+};
+
+// Runs the checker with `args` (Shift-JIS, each quoted as needed) in the current folder. A checker
+// still running after `timeoutMs` is terminated and gets exit code 0xFFFFFFFF.
+CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs = 180000);
+
+// Splits a command line printed by the checker into its arguments, program name excluded.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// The tests folder's files that the tests use, and scratch files of their own.
+std::string TestPath(const std::string& name);
+std::string ScratchFile(const std::string& name, const std::string& bytes);
+
+// Whether any line contains every one of the parts.
+bool AnyLineHas(const std::vector<std::string>& lines, const std::vector<std::string>& parts);

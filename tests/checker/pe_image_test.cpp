@@ -1,0 +1,117 @@
+// Reading a library file's headers without loading it, and naming near-miss export names.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
+
+#include "checker/file_bytes.h"
+#include "checker/pe_image.h"
+#include "checker/plugin_diagnostics.h"
+#include "plugin/contract.h"
+
+namespace {
+
+PeFacts InspectFile(const std::string& path) {
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
+  return InspectPeImage(bytes);
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(PeImage, TellsTheKindOfEachTestFile) {
+  const struct {
+    const char* file;
+    bool isPe;
+    uint16_t machine;
+    bool isDll;
+  } kFiles[] = {
+      {"..\\plugins\\sample.dll", true, IMAGE_FILE_MACHINE_I386, true},
+      {"plugin64.dll", true, IMAGE_FILE_MACHINE_AMD64, true},
+      {"..\\QB2LPT.exe", true, IMAGE_FILE_MACHINE_I386, false},
+      {"not_a_library.qbd", false, 0, false},
+  };
+  for (const auto& f : kFiles) {
+    const PeFacts facts = InspectFile(f.file);
+    EXPECT_EQ(facts.isPe, f.isPe) << f.file;
+    EXPECT_EQ(facts.machine, f.machine) << f.file;
+    EXPECT_EQ(facts.isDll, f.isDll) << f.file;
+  }
+  EXPECT_TRUE(InspectFile("plugin64.dll").isPe32Plus);
+}
+
+TEST(PeImage, ListsExportsAndImports) {
+  const PeFacts sample = InspectFile("..\\plugins\\sample.dll");
+  EXPECT_TRUE(sample.directoriesReadable);
+  for (const ExportInfo& e : kExports) EXPECT_TRUE(Has(sample.exports, e.name)) << e.name;
+  const PeFacts decorated = InspectFile("decorated_plugin.dll");
+  EXPECT_TRUE(Has(decorated.exports, "GetTitle@20"));
+  EXPECT_TRUE(Has(decorated.exports, "GetImgNum"));
+  const PeFacts needy = InspectFile("needs_missing_dll.dll");
+  EXPECT_TRUE(Has(needy.imports, "missing_helper.dll"));
+}
+
+TEST(PeImage, DamagedHeadersNeverLeadOutsideTheFile) {
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile("..\\plugins\\sample.dll", bytes));
+  // Cut short anywhere in the headers and tables.
+  for (size_t length : {0u, 1u, 63u, 64u, 200u, 400u, 1024u, 4096u}) {
+    InspectPeImage(bytes.substr(0, std::min(length, static_cast<size_t>(bytes.size()))));
+  }
+  // Random bytes written over the first pages: whatever comes of it, nothing is read out of range.
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string damaged = bytes;
+    for (int i = 0; i < 8; ++i) damaged[random() % std::min<size_t>(damaged.size(), 4096)] = static_cast<char>(random());
+    InspectPeImage(damaged);
+  }
+  const PeFacts cut = InspectPeImage(bytes.substr(0, 1024));
+  EXPECT_TRUE(cut.isPe);
+  EXPECT_FALSE(cut.directoriesReadable);
+}
+
+TEST(NameMismatches, FindsDecoratedAndWronglyCasedNames) {
+  const struct {
+    std::vector<std::string> exported;
+    int exportIndex;  // -1: no mismatch
+    bool decorated;
+  } kCases[] = {
+      {{"_GetTitle@20"}, kGetTitle, true},
+      {{"GetTitle@20"}, kGetTitle, true},
+      {{"GetPluginVersion@0"}, kGetPluginVersion, true},
+      {{"gettitle"}, kGetTitle, false},
+      {{"GetTitle"}, -1, false},
+      {{"GetTitle", "GetTitle@20"}, -1, false},  // the plain name is there too
+      {{"GetTitle@"}, -1, false},
+      {{"GetTitle@2x"}, -1, false},
+      {{"GetTitles@20"}, -1, false},
+      {{"__GetTitle@20"}, -1, false},
+  };
+  for (const auto& c : kCases) {
+    const std::vector<NameMismatch> found = FindNameMismatches(c.exported);
+    if (c.exportIndex < 0) {
+      EXPECT_TRUE(found.empty()) << c.exported[0];
+      continue;
+    }
+    ASSERT_EQ(found.size(), 1u) << c.exported[0];
+    EXPECT_EQ(found[0].exportIndex, c.exportIndex);
+    EXPECT_EQ(found[0].decorated, c.decorated);
+    EXPECT_EQ(found[0].exported, c.exported[0]);
+  }
+}
+
+TEST(NameMismatches, OneLineNamesTheFixForBothKinds) {
+  const std::string line =
+      DescribeNameMismatches("C:\\p\\x.dll", FindNameMismatches({"_GetTitle@20", "getyear"}));
+  EXPECT_EQ(line.find('\n'), std::string::npos);
+  for (const char* part : {"x.dll exports _GetTitle@20", "(GetTitle)", "--kill-at", "getyear", "GetYear"}) {
+    EXPECT_NE(line.find(part), std::string::npos) << part << " in " << line;
+  }
+  EXPECT_EQ(DescribeNameMismatches("x.dll", {}), "");
+}
+
+}  // namespace
