@@ -5,6 +5,7 @@
 # repetitions, and measurement names (startup request memory list scan endurance) to run only those.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
+bash "$root/scripts/setup.sh"
 configure_and_build
 bash "$root/scripts/wine-prefix.sh" "$build/wineprefix" null
 export WINEPREFIX=$build/wineprefix
