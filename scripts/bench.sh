@@ -7,10 +7,6 @@ set -euo pipefail
 source "$(dirname "$0")/env.sh"
 bash "$root/scripts/setup.sh"
 configure_and_build
-bash "$root/scripts/wine-prefix.sh" "$build/wineprefix" null
-export WINEPREFIX=$build/wineprefix
-wineserver -p 600 </dev/null >/dev/null 2>&1 &
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine wineboot </dev/null >/dev/null 2>&1
+start_headless_wine
 cd "$build/bench"
 wine qb2lpt_bench.exe "$@"

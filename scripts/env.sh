@@ -7,3 +7,15 @@ configure_and_build() {
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   cmake --build "$build" -j"$(nproc)"
 }
+
+# The build folder's own wine prefix with the null graphics driver, a persistent wineserver that
+# the calling script ends on exit, and wine's services already running.
+start_headless_wine() {
+  bash "$root/scripts/wine-prefix.sh" "$build/wineprefix" null
+  export WINEPREFIX=$build/wineprefix
+  wineserver -p 600 </dev/null >/dev/null 2>&1 &
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+  # Started by the first program instead, wine's services would inherit that program's output
+  # pipes, and CTest would wait for them to close.
+  wine wineboot </dev/null >/dev/null 2>&1
+}
