@@ -2,6 +2,8 @@
 //   qb2lpt_bench.exe [--quick] [NAME...]      the named measurements, or all of them (--quick:
 //                                             fewer repetitions)
 //   qb2lpt_bench.exe --peak-request FILE      (child) peak working set growth of one request
+//   qb2lpt_bench.exe --list-box-cost FILE     (child) private memory a list box filled with the
+//                                             file's line lengths takes
 #include <windows.h>
 
 #include <algorithm>
@@ -118,6 +120,9 @@ int main(int argc, char** argv) {
   const BenchPaths paths = FindPaths();
   if (argc == 3 && std::strcmp(argv[1], "--peak-request") == 0) {
     return static_cast<int>(RequestPeakGrowthKiB(paths, argv[2]));
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--list-box-cost") == 0) {
+    return static_cast<int>(ListBoxCostKiB(argv[2]));
   }
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const std::vector<std::string> chosen(argv + 1 + quick, argv + argc);

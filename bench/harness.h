@@ -21,6 +21,9 @@ struct BenchPaths {
   std::string dataFolder;      // list files and start-up folders made for the measurements
 };
 
+// How long a child started for one measurement may take.
+constexpr DWORD kChildTimeoutMs = 300000;
+
 // The seconds on a monotonic clock.
 double Now();
 
@@ -48,3 +51,7 @@ std::vector<TableRow> MeasureScan(const BenchPaths& paths, int pairs);
 // Run in a child process: the growth of the peak working set, in KiB, over one request for the
 // list file through the bench's request runner with the null plugin (the process's exit code).
 DWORD RequestPeakGrowthKiB(const BenchPaths& paths, const std::string& listFile);
+
+// Run in a child process: what a list box filled as the lines file says grows private memory, in
+// KiB (the process's exit code; STILL_ACTIVE when it could not be measured).
+DWORD ListBoxCostKiB(const std::string& linesFile);

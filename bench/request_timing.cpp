@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kTimedSizesMiB[] = {1, 64, 256};
-constexpr DWORD kChildTimeoutMs = 300000;
 
 // The inputs of one GetTitle request for a key that no list holds; the report lines are counted.
 class QuietBench final : public RequestBench {
