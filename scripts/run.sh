@@ -20,13 +20,16 @@ if [ -n "${DISPLAY:-}" ]; then
   wine reg delete "$x11_key" /v Managed /f >/dev/null 2>&1 || true
   exec wine "$build/QB2LPT.exe"
 fi
-wine reg add "$x11_key" /v Managed /d N /f >/dev/null 2>&1
-
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 export DISPLAY=$display
+# A window opened before the X server answers fails at once.
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
+# Only now that DISPLAY is set: wine's desktop process, started by the first wine command of a
+# session, keeps the display it started with for every later window of that session.
+wine reg add "$x11_key" /v Managed /d N /f >/dev/null 2>&1
 # A first session as a user would play it: the sample plugin loaded, the sample list chosen, a few
 # requests run (tools/demo_session.cpp). The picture is taken once the requests have run.
 ready=$build/run/.demo-ready; done_file=$build/run/.demo-done
