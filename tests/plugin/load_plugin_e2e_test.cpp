@@ -9,15 +9,10 @@
 #include <vector>
 
 #include "tests/e2e/bench_driver.h"
+#include "tests/plugin/expected_exports.h"
 
 namespace {
 
-const char* const kNames[24] = {
-    "GetPluginVersion", "GetPluginAuthor", "GetPluginInfo", "GetTitle",     "GetMaker",
-    "GetCountry",       "GetVersion",      "GetGenre",      "GetYear",      "GetImgNum",
-    "GetR",             "GetCreator",      "GetMemo",       "GetKana",      "GetDeveloper",
-    "GetSaleDate",      "GetModel",        "GetPrice",      "GetMediaInfo", "GetDeviceInfo",
-    "GetPlayer",        "GetSaveInfo",     "GetSoundInfo",  "GetCeroRating"};
 const std::string kSeparator = "-------------";
 const std::vector<std::string> kFailedLoadLines = {"DLL解放", "DLLロード -> NG"};
 const std::vector<std::string> kSeparatorsOnly = {kSeparator, kSeparator};

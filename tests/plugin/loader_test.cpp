@@ -10,17 +10,10 @@
 
 #include "plugin/loader.h"
 #include "plugin/plugin_call.h"
+#include "tests/plugin/expected_exports.h"
 #include "tests/plugins/scriptable_support.h"
 
 namespace {
-
-// Written out here rather than taken from the contract table, so that a wrong table shows.
-const char* const kNames[24] = {
-    "GetPluginVersion", "GetPluginAuthor", "GetPluginInfo", "GetTitle",     "GetMaker",
-    "GetCountry",       "GetVersion",      "GetGenre",      "GetYear",      "GetImgNum",
-    "GetR",             "GetCreator",      "GetMemo",       "GetKana",      "GetDeveloper",
-    "GetSaleDate",      "GetModel",        "GetPrice",      "GetMediaInfo", "GetDeviceInfo",
-    "GetPlayer",        "GetSaveInfo",     "GetSoundInfo",  "GetCeroRating"};
 
 const std::set<int> kAllExports = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
                                    12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
