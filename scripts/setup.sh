@@ -11,6 +11,31 @@ apt_install() {
   apt-get install -y -qq --no-install-recommends "$@" </dev/null >/dev/null
 }
 
+# The archive that apt already takes bookworm from (one-line or deb822 sources), so that the
+# backports come from the same place, whatever mirror or proxy the machine is set up with.
+debian_archive() {
+  local apt=${1:-/etc/apt} files=() f
+  for f in "$apt/sources.list" "$apt"/sources.list.d/*.list "$apt"/sources.list.d/*.sources; do
+    [ -f "$f" ] && files+=("$f")
+  done
+  [ ${#files[@]} -gt 0 ] || return 0
+  awk '
+    # One-line form: deb [options] URI SUITE COMPONENT...
+    /^[ \t]*deb[ \t]/ {
+      n = 2; if ($n ~ /^\[/) { while (n <= NF && $n !~ /\]$/) n++; n++ }
+      if ($(n + 1) == "bookworm") { print $n; found = 1; exit }
+      next
+    }
+    # deb822 form: a stanza of Types, URIs and Suites lines, ended by a blank line.
+    /^[ \t]*$/ { if (types ~ /(^| )deb( |$)/ && suites ~ /(^| )bookworm( |$)/ && uri != "") { print uri; found = 1; exit }
+                  types = suites = uri = ""; next }
+    /^Types:/  { types = " " substr($0, 7) " " }
+    /^URIs:/   { uri = $2 }
+    /^Suites:/ { suites = " " substr($0, 8) " " }
+    END { if (!found && types ~ /(^| )deb( |$)/ && suites ~ /(^| )bookworm( |$)/ && uri != "") print uri }
+  ' "${files[@]}" | head -n 1
+}
+
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
@@ -38,7 +63,9 @@ fi
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   if ! qemu-i386 --version 2>/dev/null | grep -q 'version \(8\|9\|1[0-9]\)\.'; then
     if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
-      echo 'deb http://deb.debian.org/debian bookworm-backports main' > /etc/apt/sources.list.d/backports.list
+      archive=$(debian_archive)
+      [ -n "$archive" ] || { echo "setup: no Debian bookworm source is configured for apt" >&2; exit 1; }
+      echo "deb $archive bookworm-backports main" > /etc/apt/sources.list.d/backports.list
     fi
     updated=
     [ -n "$updated" ] || { apt-get update -qq; updated=1; }
