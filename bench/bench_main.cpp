@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "bench/harness.h"
+#include "text/sjis_path.h"
 #include "bench/list_file.h"
 
 #ifndef QB2LPT_EXE
@@ -26,9 +27,8 @@ constexpr int kListSizesMiB[] = {1, 64, 256};
 std::string ProgramFolder() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  char* lastSeparator = std::strrchr(path, '\\');
-  if (lastSeparator) *lastSeparator = '\0';
-  return path;
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
 }
 
 BenchPaths FindPaths() {

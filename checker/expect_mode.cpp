@@ -7,16 +7,12 @@
 #include "checker/test_vectors.h"
 #include "checker/text_encoding.h"
 #include "plugin/contract.h"
+#include "text/sjis_path.h"
 
 namespace {
 
 bool IsAbsolutePath(const std::string& path) {
   return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // The case's texts in Shift-JIS, as the bench has them; false when one has no Shift-JIS form.

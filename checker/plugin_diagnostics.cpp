@@ -35,11 +35,6 @@ bool IsFound(const std::string& dll) {
   return SearchPathA(nullptr, dll.c_str(), nullptr, sizeof found, found, nullptr) != 0;
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 std::string DescribeMissingDlls(const std::string& plugin, const std::string& pluginPath,
                                 const PeFacts& facts) {
   std::vector<std::string> missing;
@@ -48,7 +43,7 @@ std::string DescribeMissingDlls(const std::string& plugin, const std::string& pl
     if (IsFound(dll)) continue;
     missing.push_back(dll);
     besidePlugin = besidePlugin ||
-                   GetFileAttributesA((FolderOf(pluginPath) + "\\" + dll).c_str()) !=
+                   GetFileAttributesA((FolderOf(pluginPath) + dll).c_str()) !=
                        INVALID_FILE_ATTRIBUTES;
   }
   if (missing.empty()) {
@@ -66,11 +61,6 @@ std::string DescribeMissingDlls(const std::string& plugin, const std::string& pl
 }
 
 }  // namespace
-
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool InspectPluginFile(const std::string& path, PeFacts& facts, std::string& problem) {
   std::string bytes;

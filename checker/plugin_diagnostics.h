@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "checker/pe_image.h"
+#include "text/sjis_path.h"
 
 // Reads the plugin file's headers. False, with `problem` set, when the file cannot be read or is
 // not a 32-bit x86 DLL (the host cannot load it at all).
@@ -29,6 +30,3 @@ std::string DescribeNameMismatches(const std::string& pluginPath,
 // Why the load of a 32-bit DLL failed, given GetLastError() after it, and how to fix it.
 std::string DescribeLoadFailure(const std::string& pluginPath, const PeFacts& facts,
                                 uint32_t lastError);
-
-// The last component of a path.
-std::string FileNameOf(const std::string& path);

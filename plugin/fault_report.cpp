@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "text/sjis_path.h"
+
 namespace {
 
 struct RegionLabel {
@@ -76,8 +78,7 @@ bool FindModule(uintptr_t address, char* name, size_t size, uintptr_t& base) {
       GetModuleFileNameA(reinterpret_cast<HMODULE>(base), path, sizeof path) == 0) {
     return false;
   }
-  const char* slash = std::strrchr(path, '\\');
-  std::snprintf(name, size, "%s", slash ? slash + 1 : path);
+  std::snprintf(name, size, "%s", path + FileNameOffset(path));
   return true;
 }
 

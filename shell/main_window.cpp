@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugin/loader.h"
+#include "text/sjis_path.h"
 #include "shell/actions.h"
 #include "shell/settings.h"
 
@@ -19,17 +20,6 @@ constexpr int kWindowWidth = 467;
 constexpr int kWindowHeight = 499;
 constexpr int kIconResource = 101;
 constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
-
-// True when the path's last character is a backslash, not the trail byte of a double-byte
-// character that happens to have the same value.
-bool EndsWithSeparator(const char* path) {
-  bool lastIsSeparator = false;
-  for (const char* p = path; *p != '\0'; ++p) {
-    lastIsSeparator = *p == '\\';
-    if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
-  }
-  return lastIsSeparator;
-}
 
 LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   MainWindow = window;

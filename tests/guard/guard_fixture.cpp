@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "plugin/plugin_call.h"
+#include "text/sjis_path.h"
 
 namespace {
 
@@ -96,8 +97,7 @@ std::string ModuleNameOf(const void* address) {
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
       static_cast<const char*>(address), &module);
   GetModuleFileNameA(module, path, sizeof path);
-  const char* slash = std::strrchr(path, '\\');
-  return slash ? slash + 1 : path;
+  return path + FileNameOffset(path);
 }
 
 char* NewReadOnlyPage(const char* text) {
