@@ -1,6 +1,11 @@
 #include "plugin/guarded_load.h"
 
+#include <winternl.h>
+
 #include <string>
+
+#include "plugin/plugin_call.h"
+#include "plugin/process_end.h"
 
 namespace {
 
@@ -48,19 +53,52 @@ HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
   WatchedLoad = &fault;
   WatchingThread = GetCurrentThreadId();
   void* watcher = AddVectoredExceptionHandler(1, WatchLoad);
-  HMODULE module = LoadLibraryA(path);
+  HMODULE module;
+  {
+    ProcessEndInterceptionWhileLoading interception;
+    module = LoadLibraryA(path);
+  }
   const DWORD error = GetLastError();
   if (watcher) RemoveVectoredExceptionHandler(watcher);
   WatchedLoad = nullptr;
-  // Only a load that failed for the fault counts: a start-up that handled an exception of its
-  // own and then refused (ERROR_DLL_INIT_FAILED) or succeeded did not fault.
-  if (module || error == ERROR_DLL_INIT_FAILED) fault.happened = false;
+  // Where the system tells of a library only after its start-up code has run, its imports are
+  // intercepted now.
+  if (module) InterceptProcessEnd(module);
+  // Only a load that failed for the fault counts: the loader then reports the exception's own
+  // status as the load's error. A start-up that handled an exception of its own and then refused,
+  // succeeded or failed for any other reason did not fault.
+  if (module || error != RtlNtStatusToDosError(static_cast<NTSTATUS>(fault.record.code))) {
+    fault.happened = false;
+  }
   SetLastError(error);
   return module;
 }
 
-void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {
+void GuardedFreeLibrary(HMODULE module, LoadFault& fault) {
+  fault = LoadFault();
+  if (CallUnwindingOnFault(reinterpret_cast<void*>(&FreeLibrary), PointerSlot(module),
+                           fault.record)) {
+    return;
+  }
+  fault.happened = true;
+  NamePlace(fault.record, fault.place, sizeof fault.place);
+}
+
+namespace {
+
+void ReportFault(ReportSink& sink, const LoadFault& fault, const char* during) {
   if (!fault.happened) return;
-  const std::string line = "エラー：DLL の初期化中に" + DescribeFault(fault.record, fault.place);
+  const std::string line =
+      std::string("エラー：DLL の") + during + "中に" + DescribeFault(fault.record, fault.place);
   sink.AppendLine(line.c_str());
+}
+
+}  // namespace
+
+void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {
+  ReportFault(sink, fault, "初期化");
+}
+
+void ReportReleaseFault(ReportSink& sink, const LoadFault& fault) {
+  ReportFault(sink, fault, "解放");
 }

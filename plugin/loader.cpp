@@ -28,19 +28,32 @@ HMODULE LoadQuietly(const char* path, LoadFault& fault) {
   return GuardedLoadLibrary(path, fault);
 }
 
-}  // namespace
-
-void ReleasePlugin() {
-  FreeLibrary(PluginModule);
+// ReleasePlugin, telling whether the library's detach code faulted.
+void Release(LoadFault& fault) {
+  fault = LoadFault();
+  if (PluginModule != nullptr) GuardedFreeLibrary(PluginModule, fault);
   PluginModule = nullptr;
   for (void*& entry : PluginTable) entry = nullptr;
 }
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path) {
-  ReleasePlugin();
-  sink.AppendLine("DLL解放");
+}  // namespace
 
+void ReleasePlugin() {
+  LoadFault ignored;
+  Release(ignored);
+}
+
+bool LoadPluginLibrary(ReportSink& sink, const char* path) {
   LoadFault fault;
+  return LoadPluginLibrary(sink, path, fault);
+}
+
+bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault) {
+  LoadFault releaseFault;
+  Release(releaseFault);
+  sink.AppendLine("DLL解放");
+  ReportReleaseFault(sink, releaseFault);
+
   PluginModule = LoadQuietly(path, fault);
   if (PluginModule == nullptr) {
     sink.AppendLine("DLLロード -> NG");

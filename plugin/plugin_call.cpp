@@ -18,8 +18,9 @@
 // callee-saved registers as the plugin left them, puts everything back and unlinks the frame.
 //
 // An exception that the plugin leaves unhandled reaches GuardHandler, the frame's handler. It
-// records the exception and jumps to GuardedInvoke's recovery point, which restores the state saved
-// before the call exactly as the normal path does. It jumps rather than asking for the faulting
+// records the exception and jumps to the recovery point of its own frame (the one that caught the
+// exception, not whichever call is the latest), which restores the state saved before the call
+// exactly as the normal path does. It jumps rather than asking for the faulting
 // code to be resumed elsewhere: a non-continuable exception (a Visual C++ throw) cannot be resumed
 // at all. The plugin's own unwind code is not run: after a fault its state is not trusted.
 //
@@ -31,6 +32,11 @@
 // share. A SIGABRT handler, installed for the length of each call, jumps to the same recovery
 // point. While it is installed the runtime's error mode is "to stderr": in a GUI program, the
 // system's msvcrt abort() would otherwise show a message box and wait before raising the signal.
+//
+// Guarded calls nest: a plugin that runs a message loop while it is called can let the bench make
+// another guarded call before the first one returns. Each call keeps the frame that was active
+// before it and puts it back when it ends, whichever way it ends, so the outer call finds its own
+// frame again.
 
 namespace {
 
@@ -64,8 +70,12 @@ struct GuardFrame {
   // The thread that makes the call, and the plugin's module (for FindCallSite).
   DWORD thread;
   uintptr_t moduleBegin, moduleEnd;
-  // How the call ended when it did not return.
+  // A plugin call, or the system's work on the plugin's behalf (see CallUnwindingOnFault).
+  bool pluginCall;
+  // How the call ended when it did not return: an abort, a request to end the process (what the
+  // plugin called, e.g. "ExitProcess(0)"), or else an exception.
   bool aborted;
+  char processEndRequest[kProcessEndRequestSize];
   FaultRecord fault;
 };
 
@@ -82,13 +92,13 @@ static_assert(offsetof(GuardFrame, fpuControl) == GUARD_FPU_CONTROL);
 }  // namespace
 
 extern "C" {
-// The frame of the call under way, or null. After the plugin returns, every register but ESP
-// is the plugin's, so the assembly finds the frame here.
+// The frame of the innermost call under way, or null. After the plugin returns, every register
+// but ESP is the plugin's, so the assembly finds the frame here.
 GuardFrame* ActiveGuardFrame = nullptr;
 // Returns 0 when the call returned, 1 when it was abandoned after a fault.
 int GuardedInvoke(GuardFrame* frame);
-// Abandons the call under way: continues at GuardedInvoke's recovery point, which returns 1.
-[[noreturn]] void ResumeAfterFault();
+// Abandons the call of `frame`: continues at GuardedInvoke's recovery point, which returns 1.
+[[noreturn]] void ResumeAfterFault(GuardFrame* frame);
 }
 
 asm(".text\n"
@@ -136,7 +146,7 @@ asm(".text\n"
     ".globl _ResumeAfterFault\n"
     ".def _ResumeAfterFault; .scl 2; .type 32; .endef\n"
     "_ResumeAfterFault:\n"
-    "  movl _ActiveGuardFrame, %ecx\n"
+    "  movl 4(%esp), %ecx\n"
     "  fninit\n"  // empty the x87 stack that the plugin may have left loaded
     "  movl $1, %eax\n"
     // Both paths: the stack, the saved registers, the floating-point controls and the direction
@@ -185,8 +195,10 @@ uintptr_t FindCallSite(const GuardFrame& frame, uintptr_t faultEsp) {
   return 0;
 }
 
-// The frame's handler: records the exception and abandons the call. Runs on what is left of the
-// stack after an overflow, so it stays small and calls no system function.
+// The frame's handler: records the exception and abandons the call of the frame that caught it.
+// Runs on what is left of the stack after an overflow, so for a plugin call it stays small and
+// calls no system function. The system's work on the plugin's behalf is unwound first instead:
+// the system's own clean-up (a lock that the loader holds) must run before it is left.
 EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
                                            CONTEXT* context, void*) {
   if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
@@ -198,16 +210,25 @@ EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* estab
   if (fault.address - frame.moduleBegin >= frame.moduleEnd - frame.moduleBegin) {
     fault.callSite = FindCallSite(frame, context->Esp);
   }
-  ResumeAfterFault();
+  if (!frame.pluginCall) RtlUnwind(&frame, nullptr, record, nullptr);
+  ResumeAfterFault(&frame);
 }
 
 void __cdecl AbortDuringCall(int) {
   GuardFrame* frame = ActiveGuardFrame;
   if (frame && frame->thread == GetCurrentThreadId()) {
     frame->aborted = true;
-    ResumeAfterFault();
+    ResumeAfterFault(frame);
   }
   _exit(3);  // another thread aborted: end the process as abort() would have
+}
+
+// GuardedInvoke, with the frame of the call that was under way before it put back afterwards.
+int InvokeNested(GuardFrame& frame) {
+  GuardFrame* const outer = ActiveGuardFrame;
+  const int abandoned = GuardedInvoke(&frame);
+  ActiveGuardFrame = outer;
+  return abandoned;
 }
 
 // Puts back the guard page that a stack overflow used up, as the thread had it at its start: the
@@ -257,7 +278,14 @@ class AbortInterception {
   int outerErrorMode_;
 };
 
-void AppendFaultLine(ReportSink& sink, const GuardFrame& frame) {
+void AppendFaultLine(ReportSink& sink, const char* exportName, const GuardFrame& frame) {
+  if (frame.processEndRequest[0] != '\0') {
+    const std::string line = std::string("エラー：プラグインの呼び出し中にプロセスの終了 (") +
+                             frame.processEndRequest + ") が要求されました (" + exportName +
+                             ")：終了させずに呼び出しを打ち切りました";
+    sink.AppendLine(line.c_str());
+    return;
+  }
   if (frame.aborted) {
     char module[kPlaceSize];
     NameModule(reinterpret_cast<uintptr_t>(frame.entry), module, sizeof module);
@@ -316,21 +344,43 @@ bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int sl
   frame.slots = slots;
   frame.slotCount = slotCount;
   frame.thread = GetCurrentThreadId();
+  frame.pluginCall = true;
   FindImage(reinterpret_cast<uintptr_t>(frame.entry), frame.moduleBegin, frame.moduleEnd);
 
   int abandoned;
   {
     AbortInterception abortInterception;
-    abandoned = GuardedInvoke(&frame);
-    ActiveGuardFrame = nullptr;
+    abandoned = InvokeNested(frame);
   }
+  const char* const exportName = kExports[exportIndex].name;
   if (abandoned) {
     // Without a new guard page the next overflow would end the process.
     if (frame.fault.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuard();
-    AppendFaultLine(sink, frame);
+    AppendFaultLine(sink, exportName, frame);
     return false;
   }
   result = static_cast<int16_t>(frame.eax & 0xFFFF);
-  AppendConventionLines(sink, kExports[exportIndex].name, frame);
+  AppendConventionLines(sink, exportName, frame);
   return true;
+}
+
+void AbandonCallForProcessEnd(const char* request) {
+  GuardFrame* const frame = ActiveGuardFrame;
+  if (frame == nullptr || !frame->pluginCall || frame->thread != GetCurrentThreadId()) return;
+  std::snprintf(frame->processEndRequest, sizeof frame->processEndRequest, "%s", request);
+  ResumeAfterFault(frame);
+}
+
+bool CallUnwindingOnFault(void* function, uint32_t argument, FaultRecord& fault) {
+  // No plugin module: the place is where the exception was raised, with no call site.
+  GuardFrame frame{};
+  frame.handler = reinterpret_cast<void*>(&GuardHandler);
+  frame.entry = function;
+  frame.slots = &argument;
+  frame.slotCount = 1;
+  frame.thread = GetCurrentThreadId();
+  if (!InvokeNested(frame)) return true;
+  if (frame.fault.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuard();
+  fault = frame.fault;
+  return false;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "plugin/contract.h"
+#include "plugin/fault_report.h"
 
 // Calls a stdcall entry point with `slotCount` 32-bit stack slots (slots[0] is the first, leftmost
 // parameter). Returns true when the call came back normally, with `result` set to the low 16 bits
@@ -17,6 +18,20 @@
 // "エラー：" line per kind of breach, and still returns true with its result.
 bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int slotCount,
                 int16_t& result);
+
+// Room for how a plugin asked to end the process, e.g. "TerminateProcess(自プロセス, 1)".
+constexpr size_t kProcessEndRequestSize = 64;
+
+// Called when the plugin asks to end the process (`request` says how, e.g. "ExitProcess(0)"):
+// abandons the plugin call under way on this thread, which then fails with one "エラー：" line
+// naming the export. Returns only when no plugin call is under way on this thread.
+void AbandonCallForProcessEnd(const char* request);
+
+// Runs `function(argument)`, a stdcall function of one parameter that is the system's own work on
+// the plugin's behalf (FreeLibrary, which runs the plugin's detach code), guarded like a plugin
+// call. An exception that leaves it ends it and comes back as false with `fault` set; the frames
+// between are unwound first, so that the system's own clean-up runs.
+bool CallUnwindingOnFault(void* function, uint32_t argument, FaultRecord& fault);
 
 // Slot values as the contract passes them: sizes zero-extended, key type codes sign-extended.
 inline uint32_t SizeSlot(int32_t size) { return static_cast<uint16_t>(size); }
