@@ -28,12 +28,31 @@ LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
   return 0;
 }
 
+// A plugin that runs a message loop while it is called (a message box, a dialog of its own, a
+// PeekMessage loop) lets every message through to this window, posted clicks included. An action
+// never starts while another is under way, and a close waits until it has ended, so the window
+// does not respond until an action returns, whoever pumps its messages.
+bool ActionUnderWay = false;
+bool CloseWaiting = false;
+
+class ActionScope {
+ public:
+  ActionScope() { ActionUnderWay = true; }
+  ~ActionScope() { ActionUnderWay = false; }
+  ActionScope(const ActionScope&) = delete;
+  ActionScope& operator=(const ActionScope&) = delete;
+};
+
 LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
   ShutDown();
   return 0;
 }
 
 LRESULT OnClose(HWND window, WPARAM, LPARAM) {
+  if (ActionUnderWay) {
+    CloseWaiting = true;
+    return 0;
+  }
   DestroyWindow(window);
   return 0;
 }
@@ -49,11 +68,18 @@ const ButtonAction kButtonActions[] = {
     {BrowseButton, BrowseDatFile},
 };
 
-// Only a click (notification code 0) on one of the three buttons starts an action.
-LRESULT OnCommand(HWND, WPARAM wParam, LPARAM) {
-  if (HIWORD(wParam) != 0) return 0;
+// Only a click (notification code 0) on one of the three buttons starts an action, and only when
+// none is under way.
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM) {
+  if (HIWORD(wParam) != 0 || ActionUnderWay) return 0;
   for (const ButtonAction& action : kButtonActions) {
-    if (action.buttonId == LOWORD(wParam)) action.run();
+    if (action.buttonId != LOWORD(wParam)) continue;
+    {
+      ActionScope scope;
+      action.run();
+    }
+    if (CloseWaiting) DestroyWindow(window);
+    return 0;
   }
   return 0;
 }
@@ -160,8 +186,11 @@ int RunBench(HINSTANCE instance) {
 }
 
 void ShutDown() {
-  ReleasePlugin();
+  // The settings first: whatever the plugin's detach code does, they are kept. A window destroyed
+  // while a plugin is called (by the plugin) keeps the library until the process ends, since its
+  // code is still running.
   SaveSettings();
+  if (!ActionUnderWay) ReleasePlugin();
   ReleaseDrawingResources();
   PostQuitMessage(0);
 }

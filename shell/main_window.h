@@ -41,6 +41,6 @@ void RunMessageLoop();
 // was closed, 1 when the window could not be made.
 int RunBench(HINSTANCE instance);
 
-// Runs as the window is destroyed: releases the plugin, saves the settings, deletes the drawing
+// Runs as the window is destroyed: saves the settings, releases the plugin, deletes the drawing
 // resources and posts the quit message.
 void ShutDown();
