@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "checker/file_bytes.h"
 #include "plugin/contract.h"
 
@@ -132,8 +134,15 @@ std::string DescribeNameMismatches(const std::string& pluginPath,
 }
 
 std::string DescribeLoadFailure(const std::string& pluginPath, const PeFacts& facts,
-                                uint32_t lastError) {
+                                uint32_t lastError, const LoadFault& fault) {
   const std::string plugin = FileNameOf(pluginPath);
+  if (fault.happened) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(fault.record.code));
+    return plugin + " cannot be loaded: its start-up code (DllMain) faulted with exception " +
+           code + " at " + fault.place +
+           "; keep DllMain to the minimum and do the work in the exports";
+  }
   switch (lastError) {
     case ERROR_MOD_NOT_FOUND:
       return DescribeMissingDlls(plugin, pluginPath, facts);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "checker/pe_image.h"
+#include "plugin/guarded_load.h"
 #include "text/sjis_path.h"
 
 // Reads the plugin file's headers. False, with `problem` set, when the file cannot be read or is
@@ -27,6 +28,7 @@ std::vector<NameMismatch> FindNameMismatches(const std::vector<std::string>& exp
 std::string DescribeNameMismatches(const std::string& pluginPath,
                                    const std::vector<NameMismatch>& mismatches);
 
-// Why the load of a 32-bit DLL failed, given GetLastError() after it, and how to fix it.
+// Why the load of a 32-bit DLL failed, given GetLastError() after it and the loader's finding
+// about its start-up code, and how to fix it.
 std::string DescribeLoadFailure(const std::string& pluginPath, const PeFacts& facts,
-                                uint32_t lastError);
+                                uint32_t lastError, const LoadFault& fault);

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include "checker/console.h"
 #include "checker/plugin_diagnostics.h"
 #include "checker/run_report.h"
 #include "checker/watchdog.h"
 #include "plugin/loader.h"
+#include "plugin/process_end.h"
 
 namespace {
 
@@ -20,6 +22,17 @@ class LineCollector final : public ReportSink {
   std::vector<std::string>& lines_;
 };
 
+std::string PluginName;
+
+// A plugin that ends the process where no call of it can be abandoned (its DllMain, a thread of
+// its own) must not leave its own exit code as the checker's: it could be 0.
+void FailForProcessEnd(const char* request) {
+  PrintMessage(PluginName + " ended the process outside a request (" + request +
+               "), in its DllMain or a thread of its own; a plugin must never end the host "
+               "program: return an error instead");
+  ExitProcess(kExitFailed);
+}
+
 }  // namespace
 
 bool OpenPluginSession(const CheckerOptions& options, PluginSession& session, std::string& problem) {
@@ -27,13 +40,16 @@ bool OpenPluginSession(const CheckerOptions& options, PluginSession& session, st
   if (!InspectPluginFile(options.pluginPath, facts, problem)) return false;
 
   LineCollector collector(session.lines);
-  WatchCall("loading " + FileNameOf(options.pluginPath) + " (its DllMain)");
-  session.loaded = LoadPluginLibrary(collector, options.pluginPath.c_str());
+  PluginName = FileNameOf(options.pluginPath);
+  SetProcessEndNotice(FailForProcessEnd);
+  WatchCall("loading " + PluginName + " (its DllMain)");
+  LoadFault fault;
+  session.loaded = LoadPluginLibrary(collector, options.pluginPath.c_str(), fault);
   const DWORD lastError = GetLastError();
   EndWatch();
 
   if (!session.loaded) {
-    session.diagnostics.push_back(DescribeLoadFailure(options.pluginPath, facts, lastError));
+    session.diagnostics.push_back(DescribeLoadFailure(options.pluginPath, facts, lastError, fault));
   } else {
     const std::string names = DescribeNameMismatches(options.pluginPath, FindNameMismatches(facts.exports));
     if (!names.empty()) session.diagnostics.push_back(names);
