@@ -6,6 +6,7 @@
 #include "checker/run_report.h"
 #include "checker/watchdog.h"
 #include "plugin/loader.h"
+#include "qb2lpt_version.h"
 
 namespace {
 
@@ -73,6 +74,10 @@ int main() {
   SetOutputEncoding(options.encoding);
   if (options.help) {
     PrintUtf8(kUsageText);
+    return kExitClean;
+  }
+  if (options.version) {
+    PrintLine("QB2LPTCheck " QB2LPT_VERSION_TEXT);
     return kExitClean;
   }
   return Run(options);

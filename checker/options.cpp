@@ -7,6 +7,7 @@
 
 const char kUsageText[] =
     "Usage: QB2LPTCheck --plugin FILE [options]\n"
+    "       QB2LPTCheck --version | --help\n"
     "\n"
     "Manual mode (the default): runs requests as the bench window would and prints its lines.\n"
     "  --list FILE          the list-data file\n"
@@ -161,6 +162,9 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
     if (name == "--help" || name == "-h" || name == "/?") {
       if (!noValue()) return false;
       options.help = true;
+    } else if (name == "--version") {
+      if (!noValue()) return false;
+      options.version = true;
     } else if (name == "--plugin") {
       if (!takeValue(options.pluginPath)) return false;
       if (options.pluginPath.empty()) return Fail(error, "--plugin needs a file name");
@@ -231,7 +235,7 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
       return Fail(error, "unknown option \"" + args[i] + "\"");
     }
   }
-  if (options.help) return true;
+  if (options.help || options.version) return true;
   return CheckCombination(options, error);
 }
 

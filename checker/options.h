@@ -16,6 +16,7 @@ enum class OutputEncoding { Utf8, ShiftJis };
 struct CheckerOptions {
   CheckerMode mode = CheckerMode::Manual;
   bool help = false;
+  bool version = false;
   std::string pluginPath;
   std::string listPath;
   std::vector<std::string> keys;

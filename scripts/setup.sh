@@ -42,7 +42,7 @@ fi
 need=()
 for p in wine wine32:i386 wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
          g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 cmake make googletest xvfb \
-         imagemagick locales x11-utils clang libclang-rt-14-dev fonts-ipafont-gothic; do
+         imagemagick locales x11-utils clang libclang-rt-14-dev fonts-ipafont-gothic zip unzip; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"

@@ -1,6 +1,7 @@
 /*
  * The list plugin contract of Quillerby2, as the QB2LPT bench calls it. Plain C: include it from C
  * or C++, build with MinGW-w64 or MSVC.
+ * Copyright (c) 2026 QB2LPT developers. MIT licence: may be copied into closed-source plugins.
  *
  * A list plugin is a 32-bit Windows DLL. The host loads it, looks up to 24 exports by their plain,
  * undecorated names, and asks them for one item of rename data (title, maker, year...) for a file

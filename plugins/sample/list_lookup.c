@@ -1,4 +1,4 @@
-#include "plugins/sample/list_lookup.h"
+#include "list_lookup.h"
 
 #include <emmintrin.h>
 #include <stdint.h>

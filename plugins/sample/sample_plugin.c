@@ -13,7 +13,7 @@
 
 #include <string.h>
 
-#include "plugins/sample/list_lookup.h"
+#include "list_lookup.h"
 
 static const char kAuthor[] = "QB2LPT プロジェクト";
 static const char kInfo[] =

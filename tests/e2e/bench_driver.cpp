@@ -249,9 +249,10 @@ BenchProcess::~BenchProcess() {
   CloseHandle(process_);
 }
 
-bool BenchProcess::Start(const std::string& folder, const std::vector<std::string>& environment) {
+bool BenchProcess::Start(const std::string& folder, const std::vector<std::string>& environment,
+                         const std::string& program) {
   if (process_ != nullptr) return false;
-  std::string commandLine = "\"" + BenchProgramPath() + "\"";
+  std::string commandLine = "\"" + program + "\"";
   std::string block = EnvironmentBlock(environment);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

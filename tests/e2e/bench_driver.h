@@ -62,10 +62,12 @@ class BenchProcess {
   // Closes a bench still running; one that does not end in time is terminated.
   ~BenchProcess();
 
-  // Starts the bench with `folder` as its current (start-up) folder, with the test's environment
-  // plus `environment` ("NAME=value" each, replacing a variable of the same name), and waits until
-  // its main window answers messages. False when it did not get that far.
-  bool Start(const std::string& folder, const std::vector<std::string>& environment = {});
+  // Starts the bench (`program`, the built one unless given) with `folder` as its current
+  // (start-up) folder, with the test's environment plus `environment` ("NAME=value" each,
+  // replacing a variable of the same name), and waits until its main window answers messages.
+  // False when it did not get that far.
+  bool Start(const std::string& folder, const std::vector<std::string>& environment = {},
+             const std::string& program = BenchProgramPath());
 
   bool Running() const;
   HWND Window() const { return window_; }
