@@ -43,7 +43,7 @@ for file in LICENSE docs/writing-a-plugin.md examples/sample-list.txt sample/bui
   [ -s "$unpacked/$file" ] || fail "$zip_name holds no $file"
 done
 
-system_dlls=" kernel32.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll advapi32.dll shell32.dll ole32.dll version.dll msvcrt.dll "
+system_dlls=" kernel32.dll ntdll.dll user32.dll gdi32.dll comdlg32.dll comctl32.dll advapi32.dll shell32.dll ole32.dll version.dll msvcrt.dll "
 check_imports() {  # a program or DLL
   local imports dll
   imports=$("$objdump" -p "$1" | awk '/DLL Name:/ {print tolower($3)}')
