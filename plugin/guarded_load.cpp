@@ -41,14 +41,14 @@ LONG CALLBACK WatchLoad(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-}  // namespace
-
-HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
+// `load` is the system call that loads the library.
+template <typename Load>
+HMODULE WatchLoadOf(Load load, LoadFault& fault) {
   fault = LoadFault();
   WatchedLoad = &fault;
   WatchingThread = GetCurrentThreadId();
   void* watcher = AddVectoredExceptionHandler(1, WatchLoad);
-  HMODULE module = LoadLibraryA(path);
+  HMODULE module = load();
   const DWORD error = GetLastError();
   if (watcher) RemoveVectoredExceptionHandler(watcher);
   WatchedLoad = nullptr;
@@ -57,6 +57,16 @@ HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
   if (module || error == ERROR_DLL_INIT_FAILED) fault.happened = false;
   SetLastError(error);
   return module;
+}
+
+}  // namespace
+
+HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
+  return WatchLoadOf([path] { return LoadLibraryA(path); }, fault);
+}
+
+HMODULE GuardedLoadLibrary(const wchar_t* path, LoadFault& fault) {
+  return WatchLoadOf([path] { return LoadLibraryW(path); }, fault);
 }
 
 void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {

@@ -19,6 +19,8 @@ struct LoadFault {
 // because start-up code faulted, `fault` says what and where; otherwise fault.happened is false.
 // GetLastError() is left as LoadLibraryA set it.
 HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault);
+// LoadLibraryW(path), watched the same way.
+HMODULE GuardedLoadLibrary(const wchar_t* path, LoadFault& fault);
 
 // Appends "エラー：DLL の初期化中に例外 … が発生しました (place)" when the fault happened, else
 // nothing.

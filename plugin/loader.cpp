@@ -23,7 +23,8 @@ class QuietLoadErrors {
   DWORD previous_ = 0;
 };
 
-HMODULE LoadQuietly(const char* path, LoadFault& fault) {
+template <typename Char>
+HMODULE LoadQuietly(const Char* path, LoadFault& fault) {
   QuietLoadErrors quiet;
   return GuardedLoadLibrary(path, fault);
 }
@@ -36,7 +37,11 @@ void ReleasePlugin() {
   for (void*& entry : PluginTable) entry = nullptr;
 }
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path) {
+namespace {
+
+// One body for the ANSI name (the window) and the Unicode name (the checker).
+template <typename Char>
+bool LoadAndReport(ReportSink& sink, const Char* path) {
   ReleasePlugin();
   sink.AppendLine("DLL解放");
 
@@ -60,3 +65,9 @@ bool LoadPluginLibrary(ReportSink& sink, const char* path) {
   }
   return true;
 }
+
+}  // namespace
+
+bool LoadPluginLibrary(ReportSink& sink, const char* path) { return LoadAndReport(sink, path); }
+
+bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path) { return LoadAndReport(sink, path); }

@@ -19,3 +19,6 @@ void ReleasePlugin();
 // cannot be loaded; otherwise "DLLロード -> OK", resolves all 24 exports into PluginTable and only
 // then appends one "...<name> -> OK" or "...<name> -> NG" line per export in export order.
 bool LoadPluginLibrary(ReportSink& sink, const char* path);
+// The same, for a library known by its Unicode name: the lines and the table are the same, and the
+// file is found whatever the process's ANSI code page.
+bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path);
