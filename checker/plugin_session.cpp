@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "checker/file_bytes.h"
 #include "checker/plugin_diagnostics.h"
 #include "checker/run_report.h"
 #include "checker/watchdog.h"
@@ -27,8 +28,8 @@ bool OpenPluginSession(const CheckerOptions& options, PluginSession& session, st
   if (!InspectPluginFile(options.pluginPath, facts, problem)) return false;
 
   LineCollector collector(session.lines);
-  WatchCall("loading " + FileNameOf(options.pluginPath) + " (its DllMain)");
-  session.loaded = LoadPluginLibrary(collector, options.pluginPath.c_str());
+  WatchCall("loading " + PathFileName(options.pluginPath) + " (its DllMain)");
+  session.loaded = LoadPluginLibrary(collector, WidePath(options.pluginPath).c_str());
   const DWORD lastError = GetLastError();
   EndWatch();
 

@@ -16,7 +16,7 @@ namespace {
 PeFacts InspectFile(const std::string& path) {
   std::string bytes;
   EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
-  return InspectPeImage(bytes);
+  return InspectPeImage(BytesImage(bytes));
 }
 
 bool Has(const std::vector<std::string>& names, const std::string& name) {
@@ -60,16 +60,17 @@ TEST(PeImage, DamagedHeadersNeverLeadOutsideTheFile) {
   ASSERT_TRUE(ReadWholeFile("..\\plugins\\sample.dll", bytes));
   // Cut short anywhere in the headers and tables.
   for (size_t length : {0u, 1u, 63u, 64u, 200u, 400u, 1024u, 4096u}) {
-    InspectPeImage(bytes.substr(0, std::min(length, static_cast<size_t>(bytes.size()))));
+    InspectPeImage(BytesImage(bytes.substr(0, std::min(length, static_cast<size_t>(bytes.size())))));
   }
   // Random bytes written over the first pages: whatever comes of it, nothing is read out of range.
   std::mt19937 random(7);
   for (int round = 0; round < 300; ++round) {
     std::string damaged = bytes;
     for (int i = 0; i < 8; ++i) damaged[random() % std::min<size_t>(damaged.size(), 4096)] = static_cast<char>(random());
-    InspectPeImage(damaged);
+    InspectPeImage(BytesImage(damaged));
   }
-  const PeFacts cut = InspectPeImage(bytes.substr(0, 1024));
+  const std::string head = bytes.substr(0, 1024);
+  const PeFacts cut = InspectPeImage(BytesImage(head));
   EXPECT_TRUE(cut.isPe);
   EXPECT_FALSE(cut.directoriesReadable);
 }
