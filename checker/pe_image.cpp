@@ -159,8 +159,12 @@ PeFacts InspectPeImage(const ImageReader& image) {
   facts.isDll = (U16(file + 18) & kDllFlag) != 0;
   facts.isPe32Plus = magic == kPe32PlusMagic;
   // The directories of a 64-bit image are of no use to a 32-bit host.
+  if (magic != kPe32Magic) return facts;
   unsigned char optional[kOptionalHeader32Size];
-  if (magic != kPe32Magic || !image.ReadAt(optionalOffset, optional, sizeof optional)) return facts;
+  if (!image.ReadAt(optionalOffset, optional, sizeof optional)) {
+    facts.directoriesReadable = false;
+    return facts;
+  }
 
   AddressMap map;
   const uint16_t sectionCount = U16(file + 2);

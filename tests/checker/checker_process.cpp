@@ -63,11 +63,17 @@ std::vector<std::string> CheckerResult::OutLines() const { return SplitLines(out
 std::vector<std::string> CheckerResult::ErrLines() const { return SplitLines(err); }
 
 CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) {
+  std::vector<std::string> utf8;
+  for (const std::string& arg : args) utf8.push_back(SjisToUtf8(arg));
+  return RunCheckerUtf8(utf8, timeoutMs);
+}
+
+CheckerResult RunCheckerUtf8(const std::vector<std::string>& args, DWORD timeoutMs) {
   CheckerResult result;
   // Quoted as Unicode, so that a trail byte 5C is no backslash, and started by its Unicode
   // command line, whatever this process's code page.
   std::string commandLine = QuoteArgument(CheckerProgram());
-  for (const std::string& arg : args) commandLine += " " + QuoteArgument(SjisToUtf8(arg));
+  for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
   std::wstring wideCommandLine = WidePath(commandLine);
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
