@@ -20,7 +20,7 @@ const char kUsageText[] =
     "  Calls every export over every key type and several buffer sizes and checks the answers.\n"
     "Regression mode: --expect FILE runs the cases of a test-vector file.\n"
     "Fuzz mode: --fuzz N [--seed S] runs N requests on mutated list data, keys and key types;\n"
-    "  --list and --key, when given, are the data that is mutated.\n"
+    "  --list and --key, when given, are the data that is mutated; --key-type narrows the types.\n"
     "Common options:\n"
     "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
     "  --junit FILE         also write the results as a JUnit XML report\n"
