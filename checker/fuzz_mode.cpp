@@ -1,8 +1,9 @@
 // The fuzz mode: requests on mutated list data, keys, key types and lengths, watching for faults,
 // buffer overruns, calling-convention breaches and hangs. Case i of seed S has the seed S + i, so
-// "--fuzz 1 --seed S+i" with the same plugin, list and key replays it.
+// "--fuzz 1 --seed S+i" with the options that shape a case replays it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "checker/command_line.h"
@@ -21,9 +22,9 @@ namespace {
 // replay reads back the same time.
 std::string TimeoutText(double seconds) {
   if (seconds <= 0) return "0";
-  const unsigned long ms = static_cast<unsigned long>(seconds * 1000 + 0.5);
+  const unsigned long ms = std::max(1ul, static_cast<unsigned long>(seconds * 1000 + 0.5));
   char text[32];
-  std::snprintf(text, sizeof text, "%lu.%03lu", (ms ? ms : 1) / 1000, (ms ? ms : 1) % 1000);
+  std::snprintf(text, sizeof text, "%lu.%03lu", ms / 1000, ms % 1000);
   std::string decimal = text;
   decimal.erase(decimal.find_last_not_of('0') + 1);
   if (decimal.back() == '.') decimal.pop_back();

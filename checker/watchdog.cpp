@@ -22,7 +22,7 @@ DWORD AllowedMs = 0;
 bool Watching = false;
 DWORD WatchStart = 0;
 std::string WatchedCall;
-// The hang line, ready to write: once the watched thread is suspended nothing else may be needed.
+// The hang line, ready to write with no conversion or allocation, whatever the plugin holds.
 std::string HangLineBytes;
 HangHandler OnHang = nullptr;
 
@@ -34,9 +34,13 @@ std::string SecondsText(DWORD ms) {
 
 // Reports the hang; called with WatchLock held. Never returns.
 void StopForHang() {
-  SuspendThread(WatchedThread);
   SetEvent(ReportDeadline);
   WriteError(HangLineBytes);
+  SuspendThread(WatchedThread);
+  // A suspension takes effect asynchronously; asking for the thread's registers waits for it.
+  CONTEXT registers = {};
+  registers.ContextFlags = CONTEXT_CONTROL;
+  GetThreadContext(WatchedThread, &registers);
   if (OnHang != nullptr) OnHang(WatchedCall);
   // The plugin is stopped on the watched thread: end at once, with no DLL detach code.
   TerminateProcess(GetCurrentProcess(), kExitFailed);
@@ -74,7 +78,7 @@ void StartThread(LPTHREAD_START_ROUTINE routine) {
 void StartWatchdog(double seconds) {
   if (seconds <= 0 || WatchWake != nullptr) return;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &WatchedThread,
-                       THREAD_SUSPEND_RESUME, FALSE, 0)) {
+                       THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, 0)) {
     return;
   }
   InitializeCriticalSection(&WatchLock);
