@@ -4,6 +4,7 @@
 
 #include "checker/modes.h"
 #include "checker/run_report.h"
+#include "checker/text_encoding.h"
 #include "plugin/contract.h"
 
 namespace {
@@ -13,9 +14,10 @@ constexpr int32_t kLargeBuffer = 65535;
 
 bool IsKnownStatus(int16_t code) { return StatusMessage(code) != nullptr; }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A Shift-JIS text of the run, quoted, in the checker's UTF-8.
+std::string Quoted(const std::string& sjis) { return "\"" + SjisToUtf8(sjis) + "\""; }
 
-// Gathers the failures and warnings of one case, each said on one line.
+// Gathers the failures and warnings of one case, each said on one line (UTF-8).
 class CaseChecker {
  public:
   CaseChecker(CaseReport& report, bool strict) : report_(report), strict_(strict) {}
@@ -38,16 +40,13 @@ class CaseChecker {
   bool CheckRun(const RunRecord& run, const std::string& where, bool firstRun) {
     const RequestOutcome& outcome = run.outcome;
     if (!outcome.called) {
-      std::string said;
-      for (const std::string& line : run.lines) said += " " + line;
-      Fail(where, "the plugin was not called (is the list data empty?)" + said);
+      const std::string said = JoinAsUtf8(run.lines, " ");
+      Fail(where, "the plugin was not called (is the list data empty?)" + (said.empty() ? "" : " " + said));
       return false;
     }
-    for (const std::string& line : outcome.conventionLines) Fail(where, line);
+    for (const std::string& line : outcome.conventionLines) Fail(where, SjisToUtf8(line));
     if (!outcome.completed) {
-      std::string said;
-      for (const std::string& line : outcome.failureLines) said += (said.empty() ? "" : " / ") + line;
-      Fail(where, "the call did not come back: " + said);
+      Fail(where, "the call did not come back: " + JoinAsUtf8(outcome.failureLines, " / "));
       return false;
     }
     if (outcome.hasProbe && outcome.probe <= 0 && !IsKnownStatus(outcome.probe)) {
@@ -60,9 +59,9 @@ class CaseChecker {
     }
     for (const std::string& warning : outcome.warnings) {
       if (IsBenchFinding(warning)) {
-        Fail(where, warning);
+        Fail(where, SjisToUtf8(warning));
       } else if (firstRun) {
-        Warn(where, warning);
+        Warn(where, SjisToUtf8(warning));
       }
     }
     return true;
@@ -72,13 +71,12 @@ class CaseChecker {
     const std::vector<std::string>& a = first.lines;
     const std::vector<std::string>& b = again.lines;
     for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+      if (i < a.size() && i < b.size() && a[i] == b[i]) continue;
       const std::string left = i < a.size() ? Quoted(a[i]) : "no line";
       const std::string right = i < b.size() ? Quoted(b[i]) : "no line";
-      if (left != right) {
-        Fail(where, "the answer changed when repeated: line " + std::to_string(i + 1) + " was " +
-                        left + ", then " + right);
-        return;
-      }
+      Fail(where, "the answer changed when repeated: line " + std::to_string(i + 1) + " was " +
+                      left + ", then " + right);
+      return;
     }
   }
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "checker/options.h"
+#include "checker/command_line.h"
+#include "checker/file_bytes.h"
+#include "checker/text_encoding.h"
 #include "checker/watchdog.h"
 #include "plugin/contract.h"
 #include "request/run_request.h"
@@ -16,12 +18,9 @@ bool StartsWith(const std::string& line, const char* prefix) {
   return line.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-// Lines that the bench itself adds to a request's lines: warnings and errors.
+// The warning lines that the bench adds to a request's lines.
 bool IsBenchWarning(const std::string& line) {
   return StartsWith(line, "警告：") || StartsWith(line, "[警告]");
-}
-bool IsBenchDiagnostic(const std::string& line) {
-  return IsBenchWarning(line) || StartsWith(line, "エラー：");
 }
 
 bool IsTextPattern(CallPattern pattern) {
@@ -34,22 +33,22 @@ std::vector<std::string> Slice(const std::vector<std::string>& lines, size_t beg
   return std::vector<std::string>(lines.begin() + begin, lines.begin() + end);
 }
 
-// The lines after a text request's second call: its status message, the bench's warnings, and
-// the returned text last (not shown when empty).
-void ExamineAnswerLines(const std::vector<std::string>& tail, RequestOutcome& outcome) {
-  size_t at = 0;
+// The lines after a text request's second call, from `at`: its status message, the bench's
+// warnings, and the returned text last (not shown when empty), as the runner told it.
+void ExamineAnswerLines(const CheckerBench& bench, size_t at, RequestOutcome& outcome) {
+  const std::vector<std::string>& lines = bench.lines();
   const char* message = StatusMessage(outcome.answer);
-  if (message != nullptr && at < tail.size() && tail[at] == message) {
-    if (IsBenchWarning(tail[at])) outcome.warnings.push_back(tail[at]);
+  if (message != nullptr && at < lines.size() && lines[at] == message) {
+    if (IsBenchWarning(lines[at])) outcome.warnings.push_back(lines[at]);
     ++at;
   }
-  size_t textAt = tail.size();
-  if (at < tail.size() && !IsBenchDiagnostic(tail.back())) {
-    textAt = tail.size() - 1;
-    outcome.hasText = true;
-    outcome.text = tail.back();
+  size_t textAt = lines.size();
+  if (bench.hasText()) {
+    textAt = bench.textLine();
+    outcome.hasText = !bench.text().empty();
+    outcome.text = bench.text();
   }
-  for (; at < textAt; ++at) outcome.warnings.push_back(tail[at]);
+  for (; at < textAt && at < lines.size(); ++at) outcome.warnings.push_back(lines[at]);
 }
 
 }  // namespace
@@ -70,7 +69,10 @@ void CopyBoxText(const std::string& text, char* into, int limit) {
 }
 
 void CheckerBench::AppendLine(const char* line) {
-  if (line != nullptr && line[0] != '\0') lines_.push_back(line);
+  if (line == nullptr || line[0] == '\0') return;
+  // The bench's line about a call that faulted is appended while the call is watched.
+  const HangReportGuard guard;
+  lines_.push_back(line);
 }
 
 void CheckerBench::ReadRequestName(char* name, int capacity) {
@@ -81,19 +83,33 @@ void CheckerBench::ReadRequestName(char* name, int capacity) {
   std::strcpy(name, text);
 }
 
-void CheckerBench::ReadDatFilePath(char* text, int limit) { CopyBoxText(inputs_.listPath, text, limit); }
-
 void CheckerBench::ReadTestKey(char* text, int limit) { CopyBoxText(inputs_.key, text, limit); }
 
 void CheckerBench::ReadRequestedLength(char* text, int limit) {
-  lengthReadAt_ = static_cast<long>(lines_.size());
   CopyBoxText(inputs_.requestedLength, text, limit);
-  RestartWatch();  // the second call gets the full time of its own
 }
+
+HANDLE CheckerBench::OpenListDataFile() {
+  return CreateFileW(WidePath(inputs_.listPath).c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void CheckerBench::PluginCallBegins(int) {
+  callStarts_.push_back(lines_.size());
+  WatchCall(what_);
+}
+
+void CheckerBench::PluginCallEnds() { EndWatch(); }
 
 void CheckerBench::PluginReturned(int exportIndex, int32_t bufferSize, int16_t result) {
   calls_.push_back({exportIndex, bufferSize, result, lines_.size()});
-  RestartWatch();
+}
+
+void CheckerBench::ReturnedText(const char* text) {
+  hasText_ = true;
+  text_ = text;
+  textLine_ = lines_.size();
 }
 
 bool IsBenchFinding(const std::string& warning) {
@@ -104,21 +120,14 @@ RequestOutcome ExamineRun(const CheckerBench& bench) {
   RequestOutcome outcome;
   const int request = bench.inputs().request;
   const std::vector<std::string>& lines = bench.lines();
+  const std::vector<size_t>& starts = bench.callStarts();
   const std::vector<CallRecord>& calls = bench.calls();
-  if (request < 0 || lines.empty() || lines[0] != kExports[request].label) return outcome;
+  if (request < 0 || starts.empty()) return outcome;
   outcome.called = true;
   const CallPattern pattern = kExports[request].pattern;
 
-  // Where each call began: after the label, and for a second call after the requested length was
-  // read and its line (if any) appended. Lines between a call's start and its return are what
-  // the bench said about the call's conventions; lines after a start without a return, about a
-  // call that did not come back.
-  std::vector<size_t> starts = {1};
-  if (IsTextPattern(pattern) && bench.lengthReadAt() >= 0) {
-    size_t start = static_cast<size_t>(bench.lengthReadAt());
-    if (start < lines.size() && StartsWith(lines[start], "バイト数 : ")) ++start;
-    starts.push_back(start);
-  }
+  // Lines between a call's start and its return are what the bench said about the call's
+  // conventions; lines after a start without a return, about a call that did not come back.
   for (size_t i = 0; i < starts.size(); ++i) {
     if (i >= calls.size()) {
       outcome.completed = false;
@@ -132,36 +141,34 @@ RequestOutcome ExamineRun(const CheckerBench& bench) {
       outcome.probe = calls[0].result;
     }
   }
-
-  const CallRecord& last = calls[starts.size() - 1];
-  const std::vector<std::string> tail = Slice(lines, last.lineCount, lines.size());
-  if (IsTextPattern(pattern)) {
-    if (starts.size() == 1) {  // the probe ended the request
-      for (const std::string& line : tail) {
-        if (IsBenchWarning(line)) outcome.warnings.push_back(line);
-      }
-      return outcome;
+  if (IsTextPattern(pattern) && calls.size() == 1) {  // the probe ended the request
+    for (const std::string& line : Slice(lines, calls[0].lineCount, lines.size())) {
+      if (IsBenchWarning(line)) outcome.warnings.push_back(line);
     }
+    return outcome;
   }
+  const CallRecord& last = calls.back();
   outcome.hasAnswer = true;
   outcome.answer = last.result;
   outcome.bufferSize = last.bufferSize;
-  if (IsTextPattern(pattern)) ExamineAnswerLines(tail, outcome);
+  if (IsTextPattern(pattern)) ExamineAnswerLines(bench, last.lineCount, outcome);
   return outcome;
 }
 
 void RunOneRequest(CheckerBench& bench, const std::string& what) {
-  WatchCall(what);
+  bench.DescribeCallsAs(what);
   RunRequest(bench);
-  EndWatch();
 }
 
 std::string DescribeInputs(const RequestInputs& inputs) {
   std::string text = inputs.request >= 0 ? kExports[inputs.request].name : "(no request)";
   const CallPattern pattern = inputs.request >= 0 ? kExports[inputs.request].pattern : CallPattern::SizedText;
   if (pattern == CallPattern::SizedText || pattern == CallPattern::Numeric) {
-    text += " key=" + QuoteArgument(inputs.key) + " key-type=" + KeyTypeOptionName(inputs.keyTypeIndex);
+    text += " key=" + QuoteArgument(SjisToUtf8(inputs.key)) +
+            " key-type=" + KeyTypeOptionName(inputs.keyTypeIndex);
   }
-  if (!inputs.requestedLength.empty()) text += " req-len=" + QuoteArgument(inputs.requestedLength);
+  if (!inputs.requestedLength.empty()) {
+    text += " req-len=" + QuoteArgument(SjisToUtf8(inputs.requestedLength));
+  }
   return text;
 }

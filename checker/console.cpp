@@ -25,39 +25,40 @@ void WriteAll(DWORD stream, const std::string& bytes) {
   }
 }
 
-std::string Encode(const std::string& sjis) {
-  return ChosenEncoding == OutputEncoding::Utf8 ? SjisToUtf8(sjis) : AsShown(sjis);
+std::string EncodeText(const std::string& utf8) {
+  return ChosenEncoding == OutputEncoding::Utf8 ? utf8 : Utf8AsShiftJis(utf8);
 }
 
 }  // namespace
 
-bool ReadCommandLine(std::vector<std::string>& args, std::string& error) {
+std::vector<std::string> ReadCommandLine() {
+  std::vector<std::string> args;
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) {
-    error = "the command line cannot be read";
-    return false;
-  }
-  bool ok = true;
-  for (int i = 1; i < count && ok; ++i) {
-    std::string arg;
-    if (!WideToSjis(wide[i], arg)) {
-      error = "argument " + std::to_string(i) +
-              " holds a character that has no Shift-JIS form (the bench could not use it)";
-      ok = false;
-    }
-    args.push_back(arg);
-  }
+  if (wide == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(WideToUtf8(wide[i]));
   LocalFree(wide);
-  return ok;
+  return args;
 }
 
 void SetOutputEncoding(OutputEncoding encoding) { ChosenEncoding = encoding; }
 
-void PrintLine(const std::string& line) { WriteAll(STD_OUTPUT_HANDLE, Encode(line) + "\r\n"); }
+void PrintLine(const std::string& sjisLine) {
+  const std::string bytes =
+      ChosenEncoding == OutputEncoding::Utf8 ? SjisToUtf8(sjisLine) : AsShown(sjisLine);
+  WriteAll(STD_OUTPUT_HANDLE, bytes + "\r\n");
+}
+
+void PrintText(const std::string& utf8Line) {
+  WriteAll(STD_OUTPUT_HANDLE, EncodeText(utf8Line) + "\r\n");
+}
 
 void PrintUtf8(const std::string& text) { WriteAll(STD_OUTPUT_HANDLE, text); }
 
-void PrintMessage(const std::string& message) {
-  WriteAll(STD_ERROR_HANDLE, Encode("QB2LPTCheck: " + message) + "\r\n");
+void PrintMessage(const std::string& utf8Message) { WriteError(MessageBytes(utf8Message)); }
+
+std::string MessageBytes(const std::string& utf8Message) {
+  return EncodeText("QB2LPTCheck: " + utf8Message) + "\r\n";
 }
+
+void WriteError(const std::string& bytes) { WriteAll(STD_ERROR_HANDLE, bytes); }

@@ -7,19 +7,16 @@
 #include "checker/test_vectors.h"
 #include "checker/text_encoding.h"
 #include "plugin/contract.h"
-#include "text/sjis_path.h"
 
 namespace {
 
-bool IsAbsolutePath(const std::string& path) {
-  return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
-// The case's texts in Shift-JIS, as the bench has them; false when one has no Shift-JIS form.
+// The texts that the bench hands to the plugin or shows (the key, the requested length, the
+// expected lines) in Shift-JIS, as the bench has them; false when one has no Shift-JIS form. The
+// name and the list-data path stay UTF-8: the checker's own text, and a file opened by its
+// Unicode name.
 bool ToBenchText(const TestVector& utf8, TestVector& sjis) {
   sjis = utf8;
-  bool ok = Utf8ToSjis(utf8.name, sjis.name) && Utf8ToSjis(utf8.list, sjis.list) &&
-            Utf8ToSjis(utf8.key, sjis.key) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
+  bool ok = Utf8ToSjis(utf8.key, sjis.key) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
   for (size_t i = 0; ok && i < utf8.expected.size(); ++i) ok = Utf8ToSjis(utf8.expected[i], sjis.expected[i]);
   return ok;
 }
@@ -56,7 +53,7 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
     report.expected = c.expected;
     RequestInputs inputs;
     inputs.request = c.request;
-    inputs.listPath = c.list.empty() || IsAbsolutePath(c.list) ? c.list : FolderOf(options.expectPath) + c.list;
+    inputs.listPath = c.list.empty() || IsAbsolutePath(c.list) ? c.list : PathFolder(options.expectPath) + c.list;
     inputs.key = c.key;
     inputs.keyTypeIndex = c.keyTypeIndex;
     inputs.requestedLength = c.requestedLength;
@@ -72,7 +69,7 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
       ++failed;
       report.failures.push_back(where + ": the lines differ from those expected");
       Say("FAIL " + where + ": the lines differ (- expected, + shown)");
-      for (const std::string& line : LineDifference(c.expected, shown)) Say("    " + line);
+      for (const std::string& line : LineDifference(c.expected, shown)) Say("    " + SjisToUtf8(line));
     }
     AddCase(report);
   }

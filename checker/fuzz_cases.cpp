@@ -104,7 +104,8 @@ std::string RequestedLength(Random& random) {
 
 }  // namespace
 
-FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests, const std::string& baseList,
+FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests,
+                      const std::vector<int>& keyTypes, const std::string& baseList,
                       const std::string& baseKey) {
   Random random(seed);
   FuzzCase c;
@@ -113,8 +114,9 @@ FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests, const std
   c.listData = baseList.empty() ? MadeUpList(random) : baseList;
   MutateList(random, c.listData, key);
   c.key = MutateKey(random, key);
-  static const int kKeyTypes[] = {0, 1, 2, 3, -1};
-  c.keyTypeIndex = kKeyTypes[random.Below(5)];
+  static const std::vector<int> kEveryKeyType = {0, 1, 2, 3, -1};
+  const std::vector<int>& types = keyTypes.empty() ? kEveryKeyType : keyTypes;
+  c.keyTypeIndex = types[random.Below(types.size())];
   c.requestedLength = RequestedLength(random);
   return c;
 }

@@ -14,7 +14,9 @@ struct FuzzCase {
   std::string requestedLength;
 };
 
-// The case of `seed`: one of `requests` (export indexes), and list data and key mutated from
+// The case of `seed`: one of `requests` (export indexes), one of `keyTypes` (KeyTypeCombo
+// indexes; every key type and no selection when empty), and list data and key mutated from
 // `baseList` and `baseKey` (or made up when they are empty).
-FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests, const std::string& baseList,
+FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests,
+                      const std::vector<int>& keyTypes, const std::string& baseList,
                       const std::string& baseKey);

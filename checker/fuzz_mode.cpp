@@ -1,34 +1,65 @@
 // The fuzz mode: requests on mutated list data, keys, key types and lengths, watching for faults,
 // buffer overruns, calling-convention breaches and hangs. Case i of seed S has the seed S + i, so
-// "--fuzz 1 --seed S+i" with the same plugin, list and key replays it.
+// "--fuzz 1 --seed S+i" with the options that shape a case replays it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "checker/command_line.h"
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/fuzz_cases.h"
 #include "checker/modes.h"
 #include "checker/run_report.h"
+#include "checker/shell_command.h"
+#include "checker/text_encoding.h"
 #include "plugin/contract.h"
 
 namespace {
 
-std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
+// The timeout in decimal as the watchdog uses it (whole milliseconds, at least one), so that the
+// replay reads back the same time.
+std::string TimeoutText(double seconds) {
+  if (seconds <= 0) return "0";
+  const unsigned long ms = std::max(1ul, static_cast<unsigned long>(seconds * 1000 + 0.5));
+  char text[32];
+  std::snprintf(text, sizeof text, "%lu.%03lu", ms / 1000, ms % 1000);
+  std::string decimal = text;
+  decimal.erase(decimal.find_last_not_of('0') + 1);
+  if (decimal.back() == '.') decimal.pop_back();
+  return decimal;
 }
 
+// Every option that shapes a case: the plugin, the list and key mutated, the key types and
+// requests chosen from, the time a call may take, and the output's encoding.
 std::string ReplayCommand(const CheckerOptions& options, uint32_t caseSeed) {
-  std::string command = QuoteArgument(ProgramPath()) + " --plugin " + QuoteArgument(options.pluginPath);
-  if (!options.listPath.empty()) command += " --list " + QuoteArgument(options.listPath);
-  if (!options.keys.empty()) command += " --key " + QuoteArgument(options.keys[0]);
-  for (int request : options.requests) command += std::string(" --request ") + kExports[request].name;
-  char timeout[32];
-  std::snprintf(timeout, sizeof timeout, "%g", options.timeoutSeconds);
-  command += std::string(" --timeout ") + timeout;
-  return command + " --fuzz 1 --seed " + std::to_string(caseSeed);
+  std::vector<CommandWord> words = {{"--plugin"}, {options.pluginPath, true}};
+  if (!options.listPath.empty()) {
+    words.push_back({"--list"});
+    words.push_back({options.listPath, true});
+  }
+  if (!options.keys.empty()) {
+    words.push_back({"--key"});
+    words.push_back({SjisToUtf8(options.keys[0])});
+  }
+  for (int keyType : options.keyTypes) {
+    words.push_back({"--key-type"});
+    words.push_back({KeyTypeOptionName(keyType)});
+  }
+  for (int request : options.requests) {
+    words.push_back({"--request"});
+    words.push_back({kExports[request].name});
+  }
+  words.push_back({"--timeout"});
+  words.push_back({TimeoutText(options.timeoutSeconds)});
+  if (options.encoding == OutputEncoding::ShiftJis) {
+    words.push_back({"--encoding"});
+    words.push_back({"sjis"});
+  }
+  for (const char* word : {"--fuzz", "1", "--seed"}) words.push_back({word});
+  words.push_back({std::to_string(caseSeed)});
+  return CheckerCommand(words);
 }
 
 // The inputs without the bytes themselves, which need not be printable.
@@ -42,21 +73,19 @@ std::string DescribeFuzzCase(const FuzzCase& c) {
 std::vector<std::string> FuzzFindings(const RequestOutcome& outcome) {
   std::vector<std::string> findings;
   if (!outcome.completed) {
-    std::string said;
-    for (const std::string& line : outcome.failureLines) said += (said.empty() ? "" : " / ") + line;
-    findings.push_back("the call did not come back: " + said);
+    findings.push_back("the call did not come back: " + JoinAsUtf8(outcome.failureLines, " / "));
   }
-  findings.insert(findings.end(), outcome.conventionLines.begin(), outcome.conventionLines.end());
+  for (const std::string& line : outcome.conventionLines) findings.push_back(SjisToUtf8(line));
   for (const std::string& warning : outcome.warnings) {
-    if (IsBenchFinding(warning)) findings.push_back(warning);
+    if (IsBenchFinding(warning)) findings.push_back(SjisToUtf8(warning));
   }
   return findings;
 }
 
 std::string TemporaryListPath() {
-  char folder[MAX_PATH] = {};
-  GetTempPathA(sizeof folder, folder);
-  return std::string(folder) + "qb2lpt-fuzz-" + std::to_string(GetCurrentProcessId()) + ".dat";
+  wchar_t folder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, folder);
+  return WideToUtf8(folder) + "qb2lpt-fuzz-" + std::to_string(GetCurrentProcessId()) + ".dat";
 }
 
 }  // namespace
@@ -83,7 +112,8 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
   size_t failed = 0, called = 0;
   for (uint32_t i = 0; i < options.fuzzCount; ++i) {
     const uint32_t caseSeed = seed + i;
-    const FuzzCase c = MakeFuzzCase(caseSeed, requests, baseList, options.keys.empty() ? "" : options.keys[0]);
+    const FuzzCase c = MakeFuzzCase(caseSeed, requests, options.keyTypes, baseList,
+                                    options.keys.empty() ? "" : options.keys[0]);
     if (!WriteWholeFile(listPath, c.listData)) {
       PrintMessage("cannot write the fuzz list data \"" + listPath + "\"");
       return kExitUsage;
@@ -112,7 +142,7 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     }
     AddCase(report);
   }
-  DeleteFileA(listPath.c_str());
+  DeleteNamedFile(listPath);
   const std::string summary = "fuzz seed " + std::to_string(seed) + ": " + std::to_string(failed) +
                               " of " + std::to_string(options.fuzzCount) + " cases failed, " +
                               std::to_string(called) + " reached the plugin";

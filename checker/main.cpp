@@ -64,10 +64,9 @@ int Run(const CheckerOptions& options) {
 }  // namespace
 
 int main() {
-  std::vector<std::string> args;
   std::string error;
   CheckerOptions options;
-  if (!ReadCommandLine(args, error) || !ParseOptions(args, options, error)) {
+  if (!ParseOptions(ReadCommandLine(), options, error)) {
     PrintMessage(error + " (QB2LPTCheck --help shows the usage)");
     return kExitUsage;
   }

@@ -3,6 +3,7 @@
 #include "checker/modes.h"
 #include "checker/console.h"
 #include "checker/run_report.h"
+#include "checker/text_encoding.h"
 #include "plugin/contract.h"
 
 std::vector<int> ChosenRequests(const CheckerOptions& options) {
@@ -15,7 +16,7 @@ std::vector<int> ChosenRequests(const CheckerOptions& options) {
 }
 
 int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
-  for (const std::string& line : session.lines) Say(line);
+  for (const std::string& line : session.lines) SayLine(line);
   for (const std::string& line : session.diagnostics) PrintMessage(line);
 
   bool anyCalled = false;
@@ -37,18 +38,19 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
     inputs.requestedLength = options.requestedLength;
     SetCaseUnderWay(report.name);
     const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs));
-    for (const std::string& line : run.lines) Say(line);
+    for (const std::string& line : run.lines) SayLine(line);
 
     const RequestOutcome& outcome = run.outcome;
     anyCalled = anyCalled || outcome.called;
     const std::string what = DescribeInputs(inputs) + ": ";
     if (!outcome.completed) {
-      std::string said;
-      for (const std::string& line : outcome.failureLines) said += (said.empty() ? "" : " / ") + line;
-      report.failures.push_back(what + "the call did not complete: " + said);
+      report.failures.push_back(what + "the call did not complete: " +
+                                JoinAsUtf8(outcome.failureLines, " / "));
     }
-    for (const std::string& line : outcome.conventionLines) report.failures.push_back(what + line);
-    for (const std::string& line : outcome.warnings) report.warnings.push_back(what + line);
+    for (const std::string& line : outcome.conventionLines) {
+      report.failures.push_back(what + SjisToUtf8(line));
+    }
+    for (const std::string& line : outcome.warnings) report.warnings.push_back(what + SjisToUtf8(line));
     for (const std::string& failure : report.failures) PrintMessage("FAIL " + failure);
     if (options.strict) {
       for (const std::string& warning : report.warnings) PrintMessage("FAIL (--strict) " + warning);

@@ -1,8 +1,9 @@
 #include "checker/options.h"
 
-#include <cerrno>
 #include <cstdlib>
 
+#include "checker/command_line.h"
+#include "checker/text_encoding.h"
 #include "plugin/contract.h"
 
 const char kUsageText[] =
@@ -20,7 +21,7 @@ const char kUsageText[] =
     "  Calls every export over every key type and several buffer sizes and checks the answers.\n"
     "Regression mode: --expect FILE runs the cases of a test-vector file.\n"
     "Fuzz mode: --fuzz N [--seed S] runs N requests on mutated list data, keys and key types;\n"
-    "  --list and --key, when given, are the data that is mutated.\n"
+    "  --list and --key, when given, are the data that is mutated; --key-type narrows the types.\n"
     "Common options:\n"
     "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
     "  --junit FILE         also write the results as a JUnit XML report\n"
@@ -34,28 +35,41 @@ namespace {
 constexpr uint32_t kMaxFuzzCount = 1000000;
 constexpr double kMaxTimeoutSeconds = 86400;
 
-struct KeyTypeName {
-  const char* name;
-  int index;
-};
-const KeyTypeName kKeyTypeOptionNames[] = {
-    {"crc16", 0}, {"crc32", 1}, {"body", 2}, {"body.ext", 3}, {"none", -1}};
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Decimal digits only: "010" is ten, whatever a C library would make of a leading zero or "0x".
 bool ParseUnsigned(const std::string& text, uint32_t& value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
-  if (errno != 0 || *end != '\0' || number > UINT32_MAX) return false;
+  if (text.empty()) return false;
+  uint64_t number = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+    number = number * 10 + static_cast<uint64_t>(c - '0');
+    if (number > UINT32_MAX) return false;
+  }
   value = static_cast<uint32_t>(number);
   return true;
 }
 
+// Decimal digits with an optional fraction ("2", "0.5", ".5", "10."): no sign, exponent or hexadecimal.
 bool ParseSeconds(const std::string& text, double& seconds) {
-  if (text.empty() || text[0] == ' ') return false;
-  char* end = nullptr;
-  seconds = std::strtod(text.c_str(), &end);
-  return *end == '\0' && seconds >= 0 && seconds <= kMaxTimeoutSeconds;
+  size_t digits = 0, points = 0;
+  for (char c : text) {
+    if (IsDigit(c)) ++digits;
+    else if (c == '.') ++points;
+    else return false;
+  }
+  if (digits == 0 || points > 1) return false;
+  seconds = std::strtod(text.c_str(), nullptr);
+  return seconds <= kMaxTimeoutSeconds;
+}
+
+// A text that the bench hands to the plugin (a key, a requested length) in Shift-JIS.
+bool ToBenchText(const std::string& name, const std::string& utf8, std::string& sjis,
+                 std::string& error) {
+  if (Utf8ToSjis(utf8, sjis)) return true;
+  error = name + " \"" + utf8 + "\" holds a character that has no Shift-JIS form (a plugin receives "
+          "it in Shift-JIS)";
+  return false;
 }
 
 // Whether every named request runs without list data and key (the plugin-description ones).
@@ -119,20 +133,6 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
 
 }  // namespace
 
-const char* KeyTypeOptionName(int keyTypeIndex) {
-  for (const KeyTypeName& entry : kKeyTypeOptionNames) {
-    if (entry.index == keyTypeIndex) return entry.name;
-  }
-  return "none";
-}
-
-int KeyTypeFromOptionName(const std::string& name) {
-  for (const KeyTypeName& entry : kKeyTypeOptionNames) {
-    if (name == entry.name) return entry.index;
-  }
-  return -2;
-}
-
 bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options, std::string& error) {
   options = CheckerOptions();
   bool modeGiven = false;
@@ -172,8 +172,9 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
       if (!takeValue(options.listPath)) return false;
       if (options.listPath.empty()) return Fail(error, "--list needs a file name");
     } else if (name == "--key") {
-      if (!takeValue(text)) return false;
-      options.keys.push_back(text);
+      std::string key;
+      if (!takeValue(text) || !ToBenchText(name, text, key, error)) return false;
+      options.keys.push_back(key);
     } else if (name == "--key-type") {
       if (!takeValue(text)) return false;
       const int index = KeyTypeFromOptionName(text);
@@ -187,7 +188,7 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
       if (request < 0) return Fail(error, "\"" + text + "\" is not one of the 24 export names");
       options.requests.push_back(request);
     } else if (name == "--req-len") {
-      if (!takeValue(options.requestedLength)) return false;
+      if (!takeValue(text) || !ToBenchText(name, text, options.requestedLength, error)) return false;
       options.hasRequestedLength = true;
     } else if (name == "--encoding") {
       if (!takeValue(text)) return false;
@@ -237,25 +238,4 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
   }
   if (options.help || options.version) return true;
   return CheckCombination(options, error);
-}
-
-std::string QuoteArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-  // The rules that the system's command-line splitting follows: backslashes are literal unless
-  // they precede a quote.
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
-    else quoted.append(backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  quoted += '"';
-  return quoted;
 }

@@ -13,6 +13,8 @@ constexpr int kExitUsage = 2;   // bad usage or unreadable input
 enum class CheckerMode { Manual, Check, Expect, Fuzz };
 enum class OutputEncoding { Utf8, ShiftJis };
 
+// Paths are UTF-8, as given (the files are opened by their Unicode names); the keys and the
+// requested length are Shift-JIS, the bytes that the bench hands to a plugin.
 struct CheckerOptions {
   CheckerMode mode = CheckerMode::Manual;
   bool help = false;
@@ -37,15 +39,9 @@ struct CheckerOptions {
   bool strict = false;
 };
 
-// Reads the arguments (program name excluded). False with `error` saying what is wrong.
+// Reads the arguments (UTF-8, program name excluded). Numbers are decimal. False with `error`
+// (UTF-8) saying what is wrong, also when a key or the requested length holds a character that
+// Shift-JIS lacks.
 bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options, std::string& error);
-
-// The key type's name on the command line ("crc16", "crc32", "body", "body.ext", "none" for
-// no selection), and back; -2 for a name that is none of them.
-const char* KeyTypeOptionName(int keyTypeIndex);
-int KeyTypeFromOptionName(const std::string& name);
-
-// Quotes an argument for a command line that the checker itself will read back.
-std::string QuoteArgument(const std::string& arg);
 
 extern const char kUsageText[];

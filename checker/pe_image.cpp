@@ -1,7 +1,5 @@
 #include "checker/pe_image.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,33 +7,56 @@
 namespace {
 
 constexpr size_t kMaxNames = 65536;
+constexpr size_t kMaxNameLength = 512;
 
-// Bounds-checked reads from the file's bytes.
-class ImageBytes {
- public:
-  explicit ImageBytes(const std::string& bytes) : bytes_(bytes) {}
+// The fields of the headers, by their offsets in the format's structures.
+constexpr uint16_t kDosSignature = 0x5A4D;  // "MZ"
+constexpr size_t kDosHeaderSize = 64;
+constexpr size_t kNewHeaderOffsetField = 0x3C;
+constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr size_t kFileHeaderSize = 20;
+constexpr uint16_t kDllFlag = 0x2000;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr size_t kOptionalHeader32Size = 224;
+constexpr size_t kDirectoryCountField = 92;
+constexpr size_t kDirectoriesField = 96;
+constexpr uint32_t kExportDirectory = 0;
+constexpr uint32_t kImportDirectory = 1;
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kExportDirectorySize = 40;
+constexpr size_t kImportDescriptorSize = 20;
 
-  template <typename T>
-  bool Read(size_t offset, T& value) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T)) return false;
-    std::memcpy(&value, bytes_.data() + offset, sizeof(T));
-    return true;
-  }
+uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t U32(const unsigned char* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
 
-  // A zero-terminated name at `offset`, at most 512 bytes.
-  bool ReadName(size_t offset, std::string& name) const {
-    if (offset >= bytes_.size()) return false;
-    const size_t limit = std::min<size_t>(bytes_.size() - offset, 512);
-    const char* begin = bytes_.data() + offset;
-    const void* end = std::memchr(begin, 0, limit);
-    if (end == nullptr) return false;
-    name.assign(begin, static_cast<const char*>(end));
-    return true;
-  }
+bool ReadU16(const ImageReader& image, uint64_t offset, uint16_t& value) {
+  unsigned char bytes[2];
+  if (!image.ReadAt(offset, bytes, sizeof bytes)) return false;
+  value = U16(bytes);
+  return true;
+}
 
- private:
-  const std::string& bytes_;
-};
+bool ReadU32(const ImageReader& image, uint64_t offset, uint32_t& value) {
+  unsigned char bytes[4];
+  if (!image.ReadAt(offset, bytes, sizeof bytes)) return false;
+  value = U32(bytes);
+  return true;
+}
+
+// A zero-terminated name at `offset`, at most kMaxNameLength bytes with its zero.
+bool ReadName(const ImageReader& image, uint64_t offset, std::string& name) {
+  if (offset >= image.Size()) return false;
+  const size_t length = static_cast<size_t>(std::min<uint64_t>(image.Size() - offset, kMaxNameLength));
+  char bytes[kMaxNameLength];
+  if (!image.ReadAt(offset, bytes, length)) return false;
+  const void* end = std::memchr(bytes, 0, length);
+  if (end == nullptr) return false;
+  name.assign(bytes, static_cast<size_t>(static_cast<const char*>(end) - bytes));
+  return true;
+}
 
 struct Section {
   uint32_t virtualAddress, virtualSize, rawOffset, rawSize;
@@ -44,16 +65,15 @@ struct Section {
 // Maps a relative virtual address to a file offset through the section table.
 class AddressMap {
  public:
-  void Add(const IMAGE_SECTION_HEADER& header) {
-    sections_.push_back({header.VirtualAddress, header.Misc.VirtualSize, header.PointerToRawData,
-                         header.SizeOfRawData});
+  void Add(const unsigned char* header) {
+    sections_.push_back({U32(header + 12), U32(header + 8), U32(header + 20), U32(header + 16)});
   }
-  bool ToOffset(uint32_t rva, size_t& offset) const {
+  bool ToOffset(uint32_t rva, uint64_t& offset) const {
     for (const Section& s : sections_) {
       const uint32_t span = std::max(s.virtualSize, s.rawSize);
       if (rva >= s.virtualAddress && rva - s.virtualAddress < span &&
           rva - s.virtualAddress < s.rawSize) {
-        offset = static_cast<size_t>(s.rawOffset) + (rva - s.virtualAddress);
+        offset = static_cast<uint64_t>(s.rawOffset) + (rva - s.virtualAddress);
         return true;
       }
     }
@@ -64,21 +84,28 @@ class AddressMap {
   std::vector<Section> sections_;
 };
 
-bool ReadExports(const ImageBytes& image, const AddressMap& map, const IMAGE_DATA_DIRECTORY& dir,
+struct Directory {
+  uint32_t address = 0, size = 0;
+};
+
+bool ReadExports(const ImageReader& image, const AddressMap& map, const Directory& dir,
                  std::vector<std::string>& names) {
-  if (dir.VirtualAddress == 0 || dir.Size == 0) return true;
-  size_t offset = 0;
-  IMAGE_EXPORT_DIRECTORY exports;
-  if (!map.ToOffset(dir.VirtualAddress, offset) || !image.Read(offset, exports)) return false;
-  if (exports.NumberOfNames > kMaxNames) return false;
-  size_t namesOffset = 0;
-  if (exports.NumberOfNames > 0 && !map.ToOffset(exports.AddressOfNames, namesOffset)) return false;
-  for (uint32_t i = 0; i < exports.NumberOfNames; ++i) {
+  if (dir.address == 0 || dir.size == 0) return true;
+  uint64_t offset = 0;
+  unsigned char exports[kExportDirectorySize];
+  if (!map.ToOffset(dir.address, offset) || !image.ReadAt(offset, exports, sizeof exports)) {
+    return false;
+  }
+  const uint32_t count = U32(exports + 24);
+  if (count > kMaxNames) return false;
+  uint64_t namesOffset = 0;
+  if (count > 0 && !map.ToOffset(U32(exports + 32), namesOffset)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
     uint32_t nameRva = 0;
-    size_t nameOffset = 0;
+    uint64_t nameOffset = 0;
     std::string name;
-    if (!image.Read(namesOffset + 4 * i, nameRva) || !map.ToOffset(nameRva, nameOffset) ||
-        !image.ReadName(nameOffset, name)) {
+    if (!ReadU32(image, namesOffset + 4 * i, nameRva) || !map.ToOffset(nameRva, nameOffset) ||
+        !ReadName(image, nameOffset, name)) {
       return false;
     }
     names.push_back(name);
@@ -86,18 +113,19 @@ bool ReadExports(const ImageBytes& image, const AddressMap& map, const IMAGE_DAT
   return true;
 }
 
-bool ReadImports(const ImageBytes& image, const AddressMap& map, const IMAGE_DATA_DIRECTORY& dir,
+bool ReadImports(const ImageReader& image, const AddressMap& map, const Directory& dir,
                  std::vector<std::string>& names) {
-  if (dir.VirtualAddress == 0 || dir.Size == 0) return true;
-  size_t offset = 0;
-  if (!map.ToOffset(dir.VirtualAddress, offset)) return false;
+  if (dir.address == 0 || dir.size == 0) return true;
+  uint64_t offset = 0;
+  if (!map.ToOffset(dir.address, offset)) return false;
   for (size_t i = 0; i < kMaxNames; ++i) {
-    IMAGE_IMPORT_DESCRIPTOR descriptor;
-    if (!image.Read(offset + i * sizeof descriptor, descriptor)) return false;
-    if (descriptor.Name == 0) return true;  // the closing, all-zero descriptor
-    size_t nameOffset = 0;
+    unsigned char descriptor[kImportDescriptorSize];
+    if (!image.ReadAt(offset + i * kImportDescriptorSize, descriptor, sizeof descriptor)) return false;
+    const uint32_t nameRva = U32(descriptor + 12);
+    if (nameRva == 0) return true;  // the closing, all-zero descriptor
+    uint64_t nameOffset = 0;
     std::string name;
-    if (!map.ToOffset(descriptor.Name, nameOffset) || !image.ReadName(nameOffset, name)) return false;
+    if (!map.ToOffset(nameRva, nameOffset) || !ReadName(image, nameOffset, name)) return false;
     names.push_back(name);
   }
   return false;
@@ -105,45 +133,61 @@ bool ReadImports(const ImageBytes& image, const AddressMap& map, const IMAGE_DAT
 
 }  // namespace
 
-PeFacts InspectPeImage(const std::string& bytes) {
+bool BytesImage::ReadAt(uint64_t offset, void* into, size_t size) const {
+  if (offset > bytes_.size() || bytes_.size() - offset < size) return false;
+  std::memcpy(into, bytes_.data() + offset, size);
+  return true;
+}
+
+PeFacts InspectPeImage(const ImageReader& image) {
   PeFacts facts;
-  const ImageBytes image(bytes);
-  IMAGE_DOS_HEADER dos;
-  if (!image.Read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0) return facts;
-  const size_t ntOffset = static_cast<size_t>(dos.e_lfanew);
+  unsigned char dos[kDosHeaderSize];
+  if (!image.ReadAt(0, dos, sizeof dos) || U16(dos) != kDosSignature) return facts;
+  const int32_t newHeader = static_cast<int32_t>(U32(dos + kNewHeaderOffsetField));
+  if (newHeader < 0) return facts;
+  const uint64_t ntOffset = static_cast<uint64_t>(newHeader);
   uint32_t signature = 0;
-  IMAGE_FILE_HEADER file;
+  unsigned char file[kFileHeaderSize];
   uint16_t magic = 0;
-  const size_t optionalOffset = ntOffset + 4 + sizeof file;
-  if (!image.Read(ntOffset, signature) || signature != IMAGE_NT_SIGNATURE ||
-      !image.Read(ntOffset + 4, file) || !image.Read(optionalOffset, magic)) {
+  const uint64_t optionalOffset = ntOffset + 4 + kFileHeaderSize;
+  if (!ReadU32(image, ntOffset, signature) || signature != kPeSignature ||
+      !image.ReadAt(ntOffset + 4, file, sizeof file) || !ReadU16(image, optionalOffset, magic)) {
     return facts;
   }
   facts.isPe = true;
-  facts.machine = file.Machine;
-  facts.isDll = (file.Characteristics & IMAGE_FILE_DLL) != 0;
-  facts.isPe32Plus = magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+  facts.machine = U16(file);
+  facts.isDll = (U16(file + 18) & kDllFlag) != 0;
+  facts.isPe32Plus = magic == kPe32PlusMagic;
   // The directories of a 64-bit image are of no use to a 32-bit host.
-  IMAGE_OPTIONAL_HEADER32 optional;
-  if (magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC || !image.Read(optionalOffset, optional)) return facts;
+  if (magic != kPe32Magic) return facts;
+  unsigned char optional[kOptionalHeader32Size];
+  if (!image.ReadAt(optionalOffset, optional, sizeof optional)) {
+    facts.directoriesReadable = false;
+    return facts;
+  }
 
   AddressMap map;
-  const size_t sectionsOffset = optionalOffset + file.SizeOfOptionalHeader;
-  for (int i = 0; i < file.NumberOfSections; ++i) {
-    IMAGE_SECTION_HEADER section;
-    if (!image.Read(sectionsOffset + i * sizeof section, section)) {
+  const uint16_t sectionCount = U16(file + 2);
+  const uint64_t sectionsOffset = optionalOffset + U16(file + 16);
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    unsigned char section[kSectionHeaderSize];
+    if (!image.ReadAt(sectionsOffset + uint64_t{i} * kSectionHeaderSize, section, sizeof section)) {
       facts.directoriesReadable = false;
       return facts;
     }
     map.Add(section);
   }
-  const uint32_t directories = optional.NumberOfRvaAndSizes;
-  if (directories > IMAGE_DIRECTORY_ENTRY_EXPORT &&
-      !ReadExports(image, map, optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT], facts.exports)) {
+  const uint32_t directoryCount = U32(optional + kDirectoryCountField);
+  auto directory = [&](uint32_t index) {
+    const unsigned char* entry = optional + kDirectoriesField + 8 * index;
+    return Directory{U32(entry), U32(entry + 4)};
+  };
+  if (directoryCount > kExportDirectory &&
+      !ReadExports(image, map, directory(kExportDirectory), facts.exports)) {
     facts.directoriesReadable = false;
   }
-  if (directories > IMAGE_DIRECTORY_ENTRY_IMPORT &&
-      !ReadImports(image, map, optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT], facts.imports)) {
+  if (directoryCount > kImportDirectory &&
+      !ReadImports(image, map, directory(kImportDirectory), facts.imports)) {
     facts.directoriesReadable = false;
   }
   return facts;
@@ -151,11 +195,11 @@ PeFacts InspectPeImage(const std::string& bytes) {
 
 std::string MachineName(uint16_t machine) {
   switch (machine) {
-    case IMAGE_FILE_MACHINE_I386: return "x86";
-    case IMAGE_FILE_MACHINE_AMD64: return "x64";
+    case kMachineX86: return "x86";
+    case kMachineX64: return "x64";
     case 0xAA64: return "ARM64";
-    case IMAGE_FILE_MACHINE_ARMNT: return "ARM";
-    case IMAGE_FILE_MACHINE_IA64: return "Itanium";
+    case 0x01C4: return "ARM";
+    case 0x0200: return "Itanium";
     default: {
       char text[16];
       std::snprintf(text, sizeof text, "0x%04X", machine);

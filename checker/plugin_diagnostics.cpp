@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "checker/file_bytes.h"
+#include "checker/text_encoding.h"
 #include "plugin/contract.h"
 
 namespace {
@@ -45,8 +46,7 @@ std::string DescribeMissingDlls(const std::string& plugin, const std::string& pl
     if (IsFound(dll)) continue;
     missing.push_back(dll);
     besidePlugin = besidePlugin ||
-                   GetFileAttributesA((FolderOf(pluginPath) + dll).c_str()) !=
-                       INVALID_FILE_ATTRIBUTES;
+                   FileExists(PathFolder(pluginPath) + dll);
   }
   if (missing.empty()) {
     return plugin + " cannot be loaded: a DLL that one of its DLLs (" + Join(facts.imports) +
@@ -65,17 +65,17 @@ std::string DescribeMissingDlls(const std::string& plugin, const std::string& pl
 }  // namespace
 
 bool InspectPluginFile(const std::string& path, PeFacts& facts, std::string& problem) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  const FileImage file(path);
+  if (!file.IsOpen()) {
     problem = "cannot read the plugin file \"" + path + "\"";
     return false;
   }
-  facts = InspectPeImage(bytes);
-  const std::string plugin = FileNameOf(path);
+  facts = InspectPeImage(file);
+  const std::string plugin = PathFileName(path);
   if (!facts.isPe) {
     problem = plugin + " is not a Windows DLL (it has no PE header); give --plugin the .dll that "
                        "the plugin's build produces";
-  } else if (facts.machine != IMAGE_FILE_MACHINE_I386 || facts.isPe32Plus) {
+  } else if (facts.machine != kMachineX86 || facts.isPe32Plus) {
     problem = plugin + " is built for " + MachineName(facts.machine) +
               ", but the host is a 32-bit x86 program; build the plugin for 32-bit x86 "
               "(i686-w64-mingw32-gcc, or the Win32/x86 platform in Visual Studio)";
@@ -115,7 +115,7 @@ std::string DescribeNameMismatches(const std::string& pluginPath,
     (m.decorated ? decorated : cased).push_back(m.exported);
     (m.decorated ? decoratedPlain : casedPlain).push_back(kExports[m.exportIndex].name);
   }
-  const std::string plugin = FileNameOf(pluginPath);
+  const std::string plugin = PathFileName(pluginPath);
   std::string line;
   if (!decorated.empty()) {
     line = plugin + " exports " + Join(decorated) +
@@ -135,12 +135,12 @@ std::string DescribeNameMismatches(const std::string& pluginPath,
 
 std::string DescribeLoadFailure(const std::string& pluginPath, const PeFacts& facts,
                                 uint32_t lastError, const LoadFault& fault) {
-  const std::string plugin = FileNameOf(pluginPath);
+  const std::string plugin = PathFileName(pluginPath);
   if (fault.happened) {
     char code[16];
     std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(fault.record.code));
     return plugin + " cannot be loaded: its start-up code (DllMain) faulted with exception " +
-           code + " at " + fault.place +
+           code + " at " + SjisToUtf8(fault.place) +
            "; keep DllMain to the minimum and do the work in the exports";
   }
   switch (lastError) {

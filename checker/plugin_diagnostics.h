@@ -1,5 +1,6 @@
 // One-line explanations, with the fix, for a plugin that the host could not use: a file that is
-// no 32-bit DLL, exports under decorated or wrongly cased names, a load that failed.
+// no 32-bit DLL, exports under decorated or wrongly cased names, a load that failed. Paths and
+// the lines are UTF-8 (the checker's own text).
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,8 @@
 
 #include "checker/pe_image.h"
 #include "plugin/guarded_load.h"
-#include "text/sjis_path.h"
 
-// Reads the plugin file's headers. False, with `problem` set, when the file cannot be read or is
+// Reads the plugin file's headers (only those). False, with `problem` set, when the file cannot be read or is
 // not a 32-bit x86 DLL (the host cannot load it at all).
 bool InspectPluginFile(const std::string& path, PeFacts& facts, std::string& problem);
 

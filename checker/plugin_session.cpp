@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "checker/console.h"
+#include "checker/file_bytes.h"
 #include "checker/plugin_diagnostics.h"
 #include "checker/run_report.h"
+#include "checker/text_encoding.h"
 #include "checker/watchdog.h"
 #include "plugin/loader.h"
 #include "plugin/process_end.h"
@@ -27,7 +29,7 @@ std::string PluginName;
 // A plugin that ends the process where no call of it can be abandoned (its DllMain, a thread of
 // its own) must not leave its own exit code as the checker's: it could be 0.
 void FailForProcessEnd(const char* request) {
-  PrintMessage(PluginName + " ended the process outside a request (" + request +
+  PrintMessage(PluginName + " ended the process outside a request (" + SjisToUtf8(request) +
                "), in its DllMain or a thread of its own; a plugin must never end the host "
                "program: return an error instead");
   ExitProcess(kExitFailed);
@@ -40,11 +42,11 @@ bool OpenPluginSession(const CheckerOptions& options, PluginSession& session, st
   if (!InspectPluginFile(options.pluginPath, facts, problem)) return false;
 
   LineCollector collector(session.lines);
-  PluginName = FileNameOf(options.pluginPath);
+  PluginName = PathFileName(options.pluginPath);
   SetProcessEndNotice(FailForProcessEnd);
   WatchCall("loading " + PluginName + " (its DllMain)");
   LoadFault fault;
-  session.loaded = LoadPluginLibrary(collector, options.pluginPath.c_str(), fault);
+  session.loaded = LoadPluginLibrary(collector, WidePath(options.pluginPath).c_str(), fault);
   const DWORD lastError = GetLastError();
   EndWatch();
 

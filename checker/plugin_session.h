@@ -10,7 +10,7 @@
 struct PluginSession {
   bool loaded = false;
   std::vector<std::string> lines;        // the loader's report lines
-  std::vector<std::string> diagnostics;  // one line each, with the fix
+  std::vector<std::string> diagnostics;  // one line each, with the fix (UTF-8)
 };
 
 // Checks the file, loads it into PluginTable and reports the load to the run report. False, with

@@ -7,9 +7,9 @@
 namespace {
 
 // UTF-8 text with the characters that XML 1.0 cannot hold replaced, and the markup escaped.
-std::string XmlEscape(const std::string& sjis) {
+std::string XmlEscape(const std::string& utf8) {
   std::string xml;
-  for (char c : SjisToUtf8(sjis)) {
+  for (char c : utf8) {
     const unsigned char u = static_cast<unsigned char>(c);
     switch (c) {
       case '&': xml += "&amp;"; break;
@@ -22,11 +22,9 @@ std::string XmlEscape(const std::string& sjis) {
   return xml;
 }
 
-}  // namespace
-
-std::string JsonQuote(const std::string& sjis) {
+std::string QuoteUtf8(const std::string& utf8) {
   std::string json = "\"";
-  for (char c : SjisToUtf8(sjis)) {
+  for (char c : utf8) {
     const unsigned char u = static_cast<unsigned char>(c);
     switch (c) {
       case '"': json += "\\\""; break;
@@ -46,6 +44,10 @@ std::string JsonQuote(const std::string& sjis) {
   }
   return json + "\"";
 }
+
+}  // namespace
+
+std::string JsonQuote(const std::string& sjis) { return QuoteUtf8(SjisToUtf8(sjis)); }
 
 void JsonWriter::NewLine() { out_ += "\r\n" + std::string(2 * hasMembers_.size(), ' '); }
 
@@ -82,6 +84,17 @@ void JsonWriter::Close(char bracket) {
 void JsonWriter::String(const std::string& sjis) {
   BeforeValue();
   out_ += JsonQuote(sjis);
+}
+
+void JsonWriter::Utf8String(const std::string& utf8) {
+  BeforeValue();
+  out_ += QuoteUtf8(utf8);
+}
+
+void JsonWriter::Utf8StringArray(const std::vector<std::string>& utf8) {
+  BeginArray();
+  for (const std::string& item : utf8) Utf8String(item);
+  EndArray();
 }
 
 void JsonWriter::Number(int64_t value) {
@@ -122,7 +135,7 @@ std::string JunitReport(const std::string& suite, const std::vector<CaseResult>&
     if (!c.output.empty()) {
       std::string out;
       for (const std::string& line : c.output) out += line + "\n";
-      xml += "      <system-out>" + XmlEscape(out) + "</system-out>\r\n";
+      xml += "      <system-out>" + XmlEscape(SjisToUtf8(out)) + "</system-out>\r\n";
     }
     xml += "    </testcase>\r\n";
   }

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-// Builds indented JSON. Strings are given in Shift-JIS and written as UTF-8.
+// Builds indented JSON (UTF-8). Strings are given as the bench's Shift-JIS (report lines, keys,
+// returned texts) or as the checker's own UTF-8 text (names, verdicts, paths).
 class JsonWriter {
  public:
   void BeginObject() { Open('{'); }
@@ -15,9 +16,11 @@ class JsonWriter {
   // The name of the next member of the current object.
   void Key(const char* name);
   void String(const std::string& sjis);
+  void StringArray(const std::vector<std::string>& sjis);
+  void Utf8String(const std::string& utf8);
+  void Utf8StringArray(const std::vector<std::string>& utf8);
   void Number(int64_t value);
   void Bool(bool value);
-  void StringArray(const std::vector<std::string>& sjis);
   // The whole document, ended by a line break.
   std::string Text() const { return out_ + "\r\n"; }
 
@@ -37,10 +40,10 @@ std::string JsonQuote(const std::string& sjis);
 
 // One case of a run, for the JUnit report.
 struct CaseResult {
-  std::string name;                   // Shift-JIS
-  std::vector<std::string> failures;  // one message each, Shift-JIS
+  std::string name;                   // UTF-8
+  std::vector<std::string> failures;  // one message each, UTF-8
   std::vector<std::string> output;    // the report lines, Shift-JIS
 };
 
-// The JUnit XML document (UTF-8) with one test suite named `suite` holding the cases.
+// The JUnit XML document (UTF-8) with one test suite named `suite` (UTF-8) holding the cases.
 std::string JunitReport(const std::string& suite, const std::vector<CaseResult>& cases);

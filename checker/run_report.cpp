@@ -1,5 +1,6 @@
 #include "checker/run_report.h"
 
+#include "checker/command_line.h"
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/reports.h"
@@ -8,8 +9,8 @@
 
 namespace {
 
-// The run's report; the hang handler reads it from the watchdog's thread while the main thread
-// is held inside a plugin call, so nothing changes it meanwhile.
+// The run's report; the hang handler reads it from the watchdog's thread once the main thread has
+// been suspended inside a plugin call (the bench's lines change only under HangReportGuard).
 CheckerOptions Options;
 std::string ModeName;
 bool Loaded = false;
@@ -34,7 +35,7 @@ void WriteRun(JsonWriter& json, const RunRecord& run) {
     json.String(kExports[in.request].label);
   }
   json.Key("listFile");
-  json.String(in.listPath);
+  json.Utf8String(in.listPath);
   json.Key("key");
   json.String(in.key);
   json.Key("keyType");
@@ -89,9 +90,9 @@ std::string JsonReport(int exitCode, const std::string& summary) {
   JsonWriter json;
   json.BeginObject();
   json.Key("mode");
-  json.String(ModeName);
+  json.Utf8String(ModeName);
   json.Key("plugin");
-  json.String(Options.pluginPath);
+  json.Utf8String(Options.pluginPath);
   json.Key("load");
   json.BeginObject();
   json.Key("loaded");
@@ -99,27 +100,27 @@ std::string JsonReport(int exitCode, const std::string& summary) {
   json.Key("lines");
   json.StringArray(LoadLines);
   json.Key("diagnostics");
-  json.StringArray(LoadDiagnostics);
+  json.Utf8StringArray(LoadDiagnostics);
   json.EndObject();
   json.Key("cases");
   json.BeginArray();
   for (const CaseReport& report : Cases) {
     json.BeginObject();
     json.Key("name");
-    json.String(report.name);
+    json.Utf8String(report.name);
     json.Key("passed");
     json.Bool(CaseFailures(report) == 0);
     json.Key("failures");
-    json.StringArray(report.failures);
+    json.Utf8StringArray(report.failures);
     json.Key("warnings");
-    json.StringArray(report.warnings);
+    json.Utf8StringArray(report.warnings);
     if (report.hasExpected) {
       json.Key("expected");
       json.StringArray(report.expected);
     }
     if (!report.replay.empty()) {
       json.Key("replay");
-      json.String(report.replay);
+      json.Utf8String(report.replay);
     }
     json.Key("runs");
     json.BeginArray();
@@ -131,7 +132,7 @@ std::string JsonReport(int exitCode, const std::string& summary) {
   json.Key("failures");
   json.Number(static_cast<int64_t>(FailureCount()));
   json.Key("summary");
-  json.String(summary);
+  json.Utf8String(summary);
   json.Key("exitCode");
   json.Number(exitCode);
   json.EndObject();
@@ -168,7 +169,7 @@ void OnHang(const std::string& what) {
     run.outcome.completed = false;
     // The lines so far are the report's own lines: in the manual mode they belong on the output.
     if (ModeName == "manual") {
-      for (const std::string& line : run.lines) Say(line);
+      for (const std::string& line : run.lines) SayLine(line);
     }
     hung.runs.push_back(run);
   }
@@ -209,7 +210,11 @@ void SetCaseUnderWay(const std::string& name) { CaseUnderWay = name; }
 
 bool JsonOutput() { return Options.json; }
 
-void Say(const std::string& line) {
+void Say(const std::string& text) {
+  if (!Options.json) PrintText(text);
+}
+
+void SayLine(const std::string& line) {
   if (!Options.json) PrintLine(line);
 }
 

@@ -20,22 +20,22 @@ struct RunRecord {
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what);
 
 // One case: a request (manual mode), an export and its inputs (check mode), a test vector, a
-// fuzz case.
+// fuzz case. Its name, failures, warnings and replay command are the checker's UTF-8 text.
 struct CaseReport {
   std::string name;
   std::vector<RunRecord> runs;
   std::vector<std::string> failures;
   std::vector<std::string> warnings;  // failures only under --strict
   bool hasExpected = false;
-  std::vector<std::string> expected;  // a test vector's lines
+  std::vector<std::string> expected;  // a test vector's lines (Shift-JIS)
   std::string replay;                 // the command that replays a fuzz case
 };
 
 // Starts the report of a run in the given mode ("manual", "check", "expect", "fuzz").
 void BeginRunReport(const CheckerOptions& options, const char* mode);
 
-// The plugin's load: the loader's lines, and the checker's explanations of what stops the host
-// from using the plugin (each a failure).
+// The plugin's load: the loader's lines, and the checker's explanations (UTF-8) of what stops the
+// host from using the plugin (each a failure).
 void ReportLoad(bool loaded, const std::vector<std::string>& lines,
                 const std::vector<std::string>& diagnostics);
 
@@ -45,8 +45,10 @@ void SetCaseUnderWay(const std::string& name);
 
 // Whether the standard output carries the JSON report (and nothing else).
 bool JsonOutput();
-// Prints a Shift-JIS line on the standard output unless it carries the JSON report.
-void Say(const std::string& line);
+// Prints a line of the checker's UTF-8 text, or a Shift-JIS report line, on the standard output
+// unless it carries the JSON report.
+void Say(const std::string& text);
+void SayLine(const std::string& line);
 
 // Failures found so far, load diagnostics included; with --strict, warnings as well.
 size_t FailureCount();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "checker/options.h"
+#include "checker/command_line.h"
 #include "plugin/contract.h"
 
 namespace {

@@ -20,31 +20,36 @@ std::wstring Widen(UINT codePage, DWORD flags, const std::string& text, bool& ok
   return wide;
 }
 
+// UTF-16 in a code page; characters it lacks become `flags`' default ("?" with WC_NO_BEST_FIT_CHARS).
+std::string Narrow(UINT codePage, DWORD flags, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int length = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string text(length > 0 ? length : 0, '\0');
+  if (length > 0) {
+    WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), &text[0],
+                        length, nullptr, nullptr);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string SjisToUtf8(const std::string& sjis) {
   bool ok = true;
-  const std::wstring wide = Widen(kShiftJis, 0, sjis, ok);
-  if (wide.empty()) return std::string();
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string utf8(length, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length,
-                      nullptr, nullptr);
-  return utf8;
+  return Narrow(CP_UTF8, 0, Widen(kShiftJis, 0, sjis, ok));
+}
+
+std::string WideToUtf8(const std::wstring& wide) { return Narrow(CP_UTF8, 0, wide); }
+
+std::string Utf8AsShiftJis(const std::string& utf8) {
+  bool ok = true;
+  return Narrow(kShiftJis, WC_NO_BEST_FIT_CHARS, Widen(CP_UTF8, 0, utf8, ok));
 }
 
 std::string AsShown(const std::string& sjis) {
   bool ok = true;
-  const std::wstring wide = Widen(kShiftJis, 0, sjis, ok);
-  std::string shown;
-  if (wide.empty()) return shown;
-  const int length = WideCharToMultiByte(kShiftJis, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  shown.assign(length, '\0');
-  WideCharToMultiByte(kShiftJis, 0, wide.data(), static_cast<int>(wide.size()), &shown[0], length,
-                      nullptr, nullptr);
-  return shown;
+  return Narrow(kShiftJis, 0, Widen(kShiftJis, 0, sjis, ok));
 }
 
 bool WideToSjis(const std::wstring& wide, std::string& sjis) {
@@ -69,4 +74,10 @@ bool Utf8ToSjis(const std::string& utf8, std::string& sjis) {
     return false;
   }
   return WideToSjis(wide, sjis);
+}
+
+std::string JoinAsUtf8(const std::vector<std::string>& sjisLines, const char* separator) {
+  std::string joined;
+  for (size_t i = 0; i < sjisLines.size(); ++i) joined += (i == 0 ? "" : separator) + SjisToUtf8(sjisLines[i]);
+  return joined;
 }

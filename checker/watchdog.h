@@ -1,17 +1,28 @@
 // The hang watchdog: a thread that ends the process with exit code 1, after saying which plugin
-// call did not come back, when a call takes longer than the time allowed.
+// call did not come back, when a call takes longer than the time allowed. Only the plugin's own
+// time is watched (a call, a load's start-up code): never the bench's reading or allocating.
 #pragma once
 
 #include <string>
 
-// Starts the watchdog thread; 0 seconds (or less) leaves every call unwatched.
+// Starts the watchdog thread, watching the calling thread (the one that calls the plugin); 0
+// seconds (or less) leaves every call unwatched.
 void StartWatchdog(double seconds);
 
-// Watches the calls of one action (a load, a request) described by `what`; each call gets the
-// full time, so RestartWatch is called whenever one returns.
+// Watches one plugin call, or a load, described by `what` (UTF-8), until EndWatch.
 void WatchCall(const std::string& what);
-void RestartWatch();
 void EndWatch();
+
+// Held by the watched thread while it changes what the hang handler reads. The handler runs only
+// after the watched thread has been suspended, never while it holds this, so it reads a state
+// that is whole and stays still.
+class HangReportGuard {
+ public:
+  HangReportGuard();
+  ~HangReportGuard();
+  HangReportGuard(const HangReportGuard&) = delete;
+  HangReportGuard& operator=(const HangReportGuard&) = delete;
+};
 
 // Run on the watchdog's thread after the hang line was printed and before the process ends (to
 // write the reports gathered so far). `what` describes the call that hung.

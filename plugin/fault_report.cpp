@@ -70,12 +70,15 @@ const char* CodeNameOf(uint32_t code) {
 }
 
 // The file name of the loaded module whose image holds `address`, and its base; false outside
-// every image.
+// every image. The name is taken in Unicode and given in Shift-JIS, as report lines are, whatever
+// the process's ANSI code page.
 bool FindModule(uintptr_t address, char* name, size_t size, uintptr_t& base) {
   uintptr_t end;
-  char path[MAX_PATH] = "";
+  wchar_t widePath[MAX_PATH] = L"";
+  char path[2 * MAX_PATH] = "";
   if (!FindImage(address, base, end) ||
-      GetModuleFileNameA(reinterpret_cast<HMODULE>(base), path, sizeof path) == 0) {
+      GetModuleFileNameW(reinterpret_cast<HMODULE>(base), widePath, MAX_PATH) == 0 ||
+      WideCharToMultiByte(932, 0, widePath, -1, path, sizeof path, nullptr, nullptr) == 0) {
     return false;
   }
   std::snprintf(name, size, "%s", path + FileNameOffset(path));

@@ -46,9 +46,9 @@ LONG CALLBACK WatchLoad(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
-}  // namespace
-
-HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
+// `load` is the system call that loads the library.
+template <typename Load>
+HMODULE WatchLoadOf(Load load, LoadFault& fault) {
   fault = LoadFault();
   WatchedLoad = &fault;
   WatchingThread = GetCurrentThreadId();
@@ -56,7 +56,7 @@ HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
   HMODULE module;
   {
     ProcessEndInterceptionWhileLoading interception;
-    module = LoadLibraryA(path);
+    module = load();
   }
   const DWORD error = GetLastError();
   if (watcher) RemoveVectoredExceptionHandler(watcher);
@@ -74,6 +74,23 @@ HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
   return module;
 }
 
+void ReportFault(ReportSink& sink, const LoadFault& fault, const char* during) {
+  if (!fault.happened) return;
+  const std::string line =
+      std::string("エラー：DLL の") + during + "中に" + DescribeFault(fault.record, fault.place);
+  sink.AppendLine(line.c_str());
+}
+
+}  // namespace
+
+HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
+  return WatchLoadOf([path] { return LoadLibraryA(path); }, fault);
+}
+
+HMODULE GuardedLoadLibrary(const wchar_t* path, LoadFault& fault) {
+  return WatchLoadOf([path] { return LoadLibraryW(path); }, fault);
+}
+
 void GuardedFreeLibrary(HMODULE module, LoadFault& fault) {
   fault = LoadFault();
   if (CallUnwindingOnFault(reinterpret_cast<void*>(&FreeLibrary), PointerSlot(module),
@@ -83,17 +100,6 @@ void GuardedFreeLibrary(HMODULE module, LoadFault& fault) {
   fault.happened = true;
   NamePlace(fault.record, fault.place, sizeof fault.place);
 }
-
-namespace {
-
-void ReportFault(ReportSink& sink, const LoadFault& fault, const char* during) {
-  if (!fault.happened) return;
-  const std::string line =
-      std::string("エラー：DLL の") + during + "中に" + DescribeFault(fault.record, fault.place);
-  sink.AppendLine(line.c_str());
-}
-
-}  // namespace
 
 void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {
   ReportFault(sink, fault, "初期化");

@@ -22,6 +22,8 @@ struct LoadFault {
 // brings in) that end the process are intercepted before its start-up code runs
 // (plugin/process_end.h).
 HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault);
+// LoadLibraryW(path), watched the same way.
+HMODULE GuardedLoadLibrary(const wchar_t* path, LoadFault& fault);
 
 // FreeLibrary(module), with the library's detach code guarded: an exception that the system lets
 // out of it ends the release (the system's own clean-up runs first), and `fault` says what and

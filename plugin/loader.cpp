@@ -23,7 +23,8 @@ class QuietLoadErrors {
   DWORD previous_ = 0;
 };
 
-HMODULE LoadQuietly(const char* path, LoadFault& fault) {
+template <typename Char>
+HMODULE LoadQuietly(const Char* path, LoadFault& fault) {
   QuietLoadErrors quiet;
   return GuardedLoadLibrary(path, fault);
 }
@@ -43,12 +44,11 @@ void ReleasePlugin() {
   Release(ignored);
 }
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path) {
-  LoadFault fault;
-  return LoadPluginLibrary(sink, path, fault);
-}
+namespace {
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault) {
+// One body for the ANSI name (the window) and the Unicode name (the checker).
+template <typename Char>
+bool LoadAndReport(ReportSink& sink, const Char* path, LoadFault& fault) {
   LoadFault releaseFault;
   Release(releaseFault);
   sink.AppendLine("DLL解放");
@@ -72,4 +72,19 @@ bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault) {
     sink.AppendLine(line.c_str());
   }
   return true;
+}
+
+}  // namespace
+
+bool LoadPluginLibrary(ReportSink& sink, const char* path) {
+  LoadFault fault;
+  return LoadAndReport(sink, path, fault);
+}
+
+bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault) {
+  return LoadAndReport(sink, path, fault);
+}
+
+bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path, LoadFault& fault) {
+  return LoadAndReport(sink, path, fault);
 }

@@ -25,3 +25,6 @@ bool LoadPluginLibrary(ReportSink& sink, const char* path);
 // The same, telling what made the load fail when the library's start-up code faulted
 // (fault.happened).
 bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault);
+// The same, for a library known by its Unicode name: the lines and the table are the same, and the
+// file is found whatever the process's ANSI code page.
+bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path, LoadFault& fault);

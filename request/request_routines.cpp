@@ -5,6 +5,7 @@
 
 #include "plugin/fault_report.h"
 #include "plugin/plugin_call.h"
+#include "request/observed_call.h"
 #include "request/result_buffer.h"
 #include "request/run_request.h"
 #include "request/sale_date_check.h"
@@ -39,6 +40,7 @@ void ShowReturnedText(RequestBench& bench, const ResultBuffer& buffer, int16_t r
   if (check) {
     if (const char* warning = check(text.c_str())) bench.AppendLine(warning);
   }
+  bench.ReturnedText(text.c_str());
   bench.AppendLine(text.c_str());
 }
 
@@ -57,6 +59,15 @@ void RequestNegotiatedText(RequestBench& bench, const char* listData, const char
 
 }  // namespace
 
+bool CallPluginFor(RequestBench& bench, int exportIndex, const uint32_t* slots, int slotCount,
+                   int32_t bufferSize, int16_t& result) {
+  bench.PluginCallBegins(exportIndex);
+  const bool cameBack = CallPlugin(bench, exportIndex, slots, slotCount, result);
+  bench.PluginCallEnds();
+  if (cameBack) bench.PluginReturned(exportIndex, bufferSize, result);
+  return cameBack;
+}
+
 void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leadingSlots,
                    int leadingCount, ReturnedTextCheck check) {
   char* bufferVariable = nullptr;  // the plugin receives this variable's address
@@ -69,8 +80,7 @@ void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leading
   referenceSlot = PointerSlot(&bufferVariable);
   sizeSlot = SizeSlot(0);
   int16_t requiredSize = 0;
-  if (!CallPlugin(bench, exportIndex, slots, slotCount, requiredSize)) return;
-  bench.PluginReturned(exportIndex, 0, requiredSize);
+  if (!CallPluginFor(bench, exportIndex, slots, slotCount, 0, requiredSize)) return;
   if (requiredSize <= 0) {
     ReportPluginStatus(bench, requiredSize);
     return;
@@ -95,8 +105,7 @@ void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leading
   // A write past the size given faults on the no-access page behind the buffer, named as an overrun.
   const LabelledRegion bufferEndLabel(FaultRegion::BufferEnd, buffer.data() + buffer.size(), 4096);
   int16_t status = 0;
-  if (!CallPlugin(bench, exportIndex, slots, slotCount, status)) return;
-  bench.PluginReturned(exportIndex, bufferSize, status);
+  if (!CallPluginFor(bench, exportIndex, slots, slotCount, bufferSize, status)) return;
   ReportPluginStatus(bench, status);
   // Another address in the variable is not ours: it is neither read nor freed.
   if (bufferVariable != buffer.data()) {
@@ -122,8 +131,7 @@ void RequestNumber(RequestBench& bench, const char* listData, const char* key, i
   bench.AppendLine(label);
   const uint32_t slots[3] = {PointerSlot(listData), PointerSlot(key), KeyTypeSlot(keyType)};
   int16_t value = 0;
-  if (!CallPlugin(bench, exportIndex, slots, 3, value)) return;
-  bench.PluginReturned(exportIndex, 0, value);
+  if (!CallPluginFor(bench, exportIndex, slots, 3, 0, value)) return;
   if (value < 0) {
     ReportPluginStatus(bench, value);
   } else {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "plugin/fault_report.h"
-#include "plugin/plugin_call.h"
+#include "request/observed_call.h"
 #include "request/page_region.h"
 #include "request/size_negotiation.h"
 #include "text/number_text.h"
@@ -43,8 +43,7 @@ void ShowPluginVersion(RequestBench& bench) {
   if (!PluginTable[kGetPluginVersion]) return;
   bench.AppendLine(kExports[kGetPluginVersion].label);
   int16_t version = 0;
-  if (!CallPlugin(bench, kGetPluginVersion, nullptr, 0, version)) return;
-  bench.PluginReturned(kGetPluginVersion, 0, version);
+  if (!CallPluginFor(bench, kGetPluginVersion, nullptr, 0, 0, version)) return;
   bench.AppendLine(NumberToText(version / 100.0).c_str());
 }
 
@@ -52,13 +51,6 @@ void RequestPluginText(RequestBench& bench, int exportIndex) {
   if (!PluginTable[exportIndex]) return;
   bench.AppendLine(kExports[exportIndex].label);
   NegotiateText(bench, exportIndex, nullptr, 0, nullptr);
-}
-
-HANDLE OpenListDataFile(RequestBench& bench) {
-  char path[261] = {};
-  bench.ReadDatFilePath(path, 260);
-  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The file's size, or false with an error line when it cannot be taken or, with the zero byte
@@ -91,7 +83,7 @@ void RunRequestOnData(RequestBench& bench, const char* listData, const char* key
 // The list-data file's whole content and one zero byte, in a region made read-only; an absent
 // region, after its line, when the file cannot be opened or read into memory.
 PageRegion ReadListData(RequestBench& bench) {
-  FileHandle file(OpenListDataFile(bench));
+  FileHandle file(bench.OpenListDataFile());
   if (!file.IsOpen()) {
     bench.AppendLine("リストデータファイルが開けませんでした");
     return PageRegion(0);
@@ -130,6 +122,13 @@ void RunDataRequest(RequestBench& bench, int request, int16_t keyType) {
 }
 
 }  // namespace
+
+HANDLE RequestBench::OpenListDataFile() {
+  char path[261] = {};
+  ReadDatFilePath(path, 260);
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 void RunRequest(RequestBench& bench) {
   const int16_t keyType = KeyTypeCode(bench.KeyTypeIndex());

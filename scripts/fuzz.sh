@@ -1,22 +1,34 @@
 #!/usr/bin/env bash
-# Builds the native fuzz target of the number text conversions and the sale-date check in
-# <build folder>-native and runs it. --smoke runs about 10 seconds, the default 10 minutes;
-# -max_total_time=N and any other libFuzzer argument pass through.
+# Builds the native fuzz targets in <build folder>-native and runs each in turn: the number text
+# conversions and the sale-date check, the PE header inspection, the test-vector reader.
+# --smoke runs each about 10 seconds, the default 10 minutes; -max_total_time=N and any other
+# libFuzzer argument pass through. Names of targets, when given, run only those.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 native=$build-native
 seconds=600
 args=()
+targets=()
 for arg in "$@"; do
   case $arg in
     --smoke) seconds=10 ;;
     -max_total_time=*) seconds=${arg#*=} ;;
-    *) args+=("$arg") ;;
+    -*) args+=("$arg") ;;
+    *) targets+=("$arg") ;;
   esac
 done
+[ ${#targets[@]} -gt 0 ] || targets=(number_text pe_image test_vectors)
 cmake -S "$root/fuzz" -B "$native" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$native" -j2
-# New inputs go to the corpus of this build folder; the seeds in the tree are only read.
-mkdir -p "$native/corpus" "$native/artifacts"
-"$native/number_text_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix="$native/artifacts/" "${args[@]}" "$native/corpus" "$root/fuzz/seeds"
+# New inputs go to each target's corpus in this build folder; the seeds are only read.
+for target in "${targets[@]}"; do
+  seeds=()
+  for dir in "$root/fuzz/seeds/$target" "$native/seeds/$target"; do
+    [ -d "$dir" ] && seeds+=("$dir")
+  done
+  mkdir -p "$native/corpus/$target" "$native/artifacts/$target"
+  echo "== $target: $seconds s"
+  "$native/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$native/artifacts/$target/" ${args[@]+"${args[@]}"} \
+    "$native/corpus/$target" "${seeds[@]}"
+done

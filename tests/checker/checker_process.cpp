@@ -4,8 +4,8 @@
 
 #include <thread>
 
+#include "checker/command_line.h"
 #include "checker/file_bytes.h"
-#include "checker/options.h"
 #include "checker/text_encoding.h"
 
 namespace {
@@ -63,9 +63,18 @@ std::vector<std::string> CheckerResult::OutLines() const { return SplitLines(out
 std::vector<std::string> CheckerResult::ErrLines() const { return SplitLines(err); }
 
 CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) {
+  std::vector<std::string> utf8;
+  for (const std::string& arg : args) utf8.push_back(SjisToUtf8(arg));
+  return RunCheckerUtf8(utf8, timeoutMs);
+}
+
+CheckerResult RunCheckerUtf8(const std::vector<std::string>& args, DWORD timeoutMs) {
   CheckerResult result;
+  // Quoted as Unicode, so that a trail byte 5C is no backslash, and started by its Unicode
+  // command line, whatever this process's code page.
   std::string commandLine = QuoteArgument(CheckerProgram());
   for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
+  std::wstring wideCommandLine = WidePath(commandLine);
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   Handle outRead, outWrite, errRead, errWrite;
@@ -74,7 +83,7 @@ CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) 
   SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -82,10 +91,10 @@ CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) 
   startup.hStdError = errWrite.get();
   PROCESS_INFORMATION process = {};
   const DWORD start = GetTickCount();
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, &wideCommandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &process)) {
     result.exitCode = 0xFFFFFFFF;
-    result.err = "CreateProcessA failed";
+    result.err = "CreateProcessW failed";
     return result;
   }
   // Only the child may hold the write ends, so that the reads end with it.
@@ -106,31 +115,18 @@ CheckerResult RunChecker(const std::vector<std::string>& args, DWORD timeoutMs) 
   return result;
 }
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-  std::wstring wide;
-  for (unsigned char c : commandLine) wide += static_cast<wchar_t>(c);  // the commands are ASCII
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
-  std::vector<std::string> args;
-  for (int i = 1; i < count; ++i) {
-    std::string arg;
-    for (const wchar_t* c = argv[i]; *c; ++c) arg += static_cast<char>(*c);
-    args.push_back(arg);
-  }
-  LocalFree(argv);
-  return args;
-}
-
 std::string TestPath(const std::string& name) {
-  char folder[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, folder);
-  return std::string(folder) + "\\" + name;
+  wchar_t folder[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  std::string sjis;
+  WideToSjis(folder, sjis);
+  return sjis + "\\" + name;
 }
 
 std::string ScratchFile(const std::string& name, const std::string& bytes) {
-  CreateDirectoryA(TestPath("checker-run").c_str(), nullptr);
+  CreateDirectoryW(WidePath(SjisToUtf8(TestPath("checker-run"))).c_str(), nullptr);
   const std::string path = TestPath("checker-run\\" + name);
-  WriteWholeFile(path, bytes);
+  WriteWholeFile(SjisToUtf8(path), bytes);
   return path;
 }
 

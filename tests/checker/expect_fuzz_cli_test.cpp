@@ -1,8 +1,6 @@
 // The regression and fuzz modes as a build script runs them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "checker/text_encoding.h"
 #include "tests/checker/checker_process.h"
 
@@ -87,29 +85,6 @@ TEST(FuzzCli, TheSamplePluginSurvivesAndTheSeedIsPrinted) {
   ASSERT_EQ(lines.size(), 2u) << run.out;
   EXPECT_EQ(lines[0], "fuzz seed 42, 150 cases");
   EXPECT_EQ(lines[1].rfind("PASS fuzz seed 42: 0 of 150 cases failed", 0), 0u) << lines[1];
-}
-
-TEST(FuzzCli, AFailureReplaysFromItsPrintedCommand) {
-  const CheckerResult run = RunChecker({"--plugin", "misbehaving_plugin.dll", "--request", "GetR",
-                                        "--request", "GetTitle", "--fuzz", "12", "--seed", "1000"});
-  EXPECT_EQ(run.exitCode, 1u);
-  const std::vector<std::string> lines = run.OutLines();
-  std::string failure, replay;
-  for (size_t i = 0; i + 1 < lines.size() && replay.empty(); ++i) {
-    if (lines[i].rfind("FAIL fuzz case seed ", 0) == 0 && lines[i + 1].rfind("  replay: ", 0) == 0) {
-      failure = lines[i];
-      replay = lines[i + 1].substr(10);
-    }
-  }
-  ASSERT_FALSE(replay.empty()) << run.out;
-  EXPECT_NE(failure.find("GetR "), std::string::npos) << failure;
-
-  const CheckerResult again = RunChecker(SplitCommandLine(replay));
-  EXPECT_EQ(again.exitCode, 1u);
-  const std::vector<std::string> replayed = again.OutLines();
-  ASSERT_EQ(replayed.size(), 4u) << again.out;
-  EXPECT_EQ(replayed[1], failure);  // the same case, the same finding
-  EXPECT_EQ(replayed[2], lines[std::find(lines.begin(), lines.end(), failure) - lines.begin() + 1]);
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ bool Same(const FuzzCase& a, const FuzzCase& b) {
 TEST(FuzzCases, ASeedAlwaysGivesTheSameCase) {
   const std::vector<int> requests = {kGetTitle, kGetYear, kGetSaleDate};
   for (uint32_t seed : {0u, 1u, 12345u, 0xFFFFFFFFu}) {
-    EXPECT_TRUE(Same(MakeFuzzCase(seed, requests, "base list", "key"),
-                     MakeFuzzCase(seed, requests, "base list", "key")));
-    EXPECT_TRUE(Same(MakeFuzzCase(seed, requests, "", ""), MakeFuzzCase(seed, requests, "", "")));
+    EXPECT_TRUE(Same(MakeFuzzCase(seed, requests, {}, "base list", "key"),
+                     MakeFuzzCase(seed, requests, {}, "base list", "key")));
+    EXPECT_TRUE(Same(MakeFuzzCase(seed, requests, {}, "", ""), MakeFuzzCase(seed, requests, {}, "", "")));
   }
 }
 
@@ -28,7 +28,7 @@ TEST(FuzzCases, SeedsSpreadOverRequestsKeyTypesAndInputs) {
   std::set<std::string> lists, keys;
   bool emptyLength = false, someLength = false, longKey = false;
   for (uint32_t seed = 100; seed < 400; ++seed) {
-    const FuzzCase c = MakeFuzzCase(seed, requests, "crc16\tcrc32\n1A2B\tAB\n", "1A2B");
+    const FuzzCase c = MakeFuzzCase(seed, requests, {}, "crc16\tcrc32\n1A2B\tAB\n", "1A2B");
     seenRequests.insert(c.request);
     seenKeyTypes.insert(c.keyTypeIndex);
     lists.insert(c.listData);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "checker/command_line.h"
 #include "checker/options.h"
 #include "plugin/contract.h"
 
@@ -48,7 +49,7 @@ TEST(Options, KeyTypeNamesMapToTheWindowsEntries) {
 TEST(Options, ModesAndTheirOwnOptions) {
   CheckerOptions options;
   std::string error;
-  ASSERT_TRUE(ParseOptions({"--plugin", "p", "--fuzz", "25", "--seed", "0xFFFFFFFF"}, options, error)) << error;
+  ASSERT_TRUE(ParseOptions({"--plugin", "p", "--fuzz", "25", "--seed", "4294967295"}, options, error)) << error;
   EXPECT_EQ(options.mode, CheckerMode::Fuzz);
   EXPECT_EQ(options.fuzzCount, 25u);
   EXPECT_EQ(options.seed, 0xFFFFFFFFu);
