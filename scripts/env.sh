@@ -17,7 +17,9 @@ configure_and_build() {
 start_headless_wine() {
   bash "$root/scripts/wine-prefix.sh" "$build/wineprefix" null
   export WINEPREFIX=$build/wineprefix
-  wineserver -p 600 </dev/null >/dev/null 2>&1 &
+  # Not in the background: wineserver returns once it listens, so wineboot below cannot start a
+  # short-lived server of its own first.
+  wineserver -p 600 </dev/null >/dev/null 2>&1
   trap 'wineserver -k 2>/dev/null || true' EXIT
   # Started by the first program instead, wine's services would inherit that program's output
   # pipes, and CTest would wait for them to close.

@@ -67,7 +67,7 @@ iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "README.txt is not UTF
 
 # A fresh prefix, its wineserver and services started apart from the programs whose output is read.
 bash "$source_dir/scripts/wine-prefix.sh" "$WINEPREFIX" null || fail "no wine prefix"
-wineserver -p 120 </dev/null >/dev/null 2>&1 &
+wineserver -p 120 </dev/null >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1
 
 output=$(cd "$work" && wine "$test_program" "Z:${unpacked//\//\\}" "$version" 2>&1)
