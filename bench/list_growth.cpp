@@ -13,9 +13,9 @@ namespace {
 constexpr int kShortList = 100;
 constexpr int kLongList = 100000;
 
-class DiscardingSink final : public ReportSink {
+class DiscardingReport final : public LoadReport {
  public:
-  void AppendLine(const char*) override {}
+  void Report(const LoadEvent&) override {}
 };
 
 int LineCount(HWND window) {
@@ -87,7 +87,7 @@ std::vector<TableRow> MeasureListGrowth(const BenchPaths& paths, int pairs) {
   std::vector<TableRow> rows;
   CreateDrawingResources();
   FixStartPaths();
-  DiscardingSink sink;
+  DiscardingReport sink;
   if (!RegisterMainWindowClass(GetModuleHandleA(nullptr)) ||
       !LoadPluginLibrary(sink, paths.samplePlugin.c_str())) {
     std::fprintf(stderr, "no main window class, or the sample plugin did not load\n");

@@ -9,19 +9,22 @@
 #include "bench/list_file.h"
 #include "bench/process_probe.h"
 #include "plugin/loader.h"
+#include "request/report_lines.h"
 #include "request/run_request.h"
 
 namespace {
 
 constexpr int kTimedSizesMiB[] = {1, 64, 256};
 
-// The inputs of one GetTitle request for a key that no list holds; the report lines are counted.
-class QuietBench final : public RequestBench {
+// The inputs of one GetTitle request for a key that no list holds; the report lines are rendered,
+// as the window renders them, and counted. A load's steps are not.
+class QuietBench final : public RequestBench, public LoadReport {
  public:
   explicit QuietBench(const std::string& listFile) : listFile_(listFile) {}
 
-  void AppendLine(const char* line) override { lines += line[0] != '\0'; }
-  int KeyTypeIndex() override { return 1; }
+  void Report(const RunEvent& event) override { lines += !ReportLine(event).empty(); }
+  void Report(const LoadEvent&) override {}
+  std::optional<KeyType> SelectedKeyType() override { return KeyType::Crc32; }
   void ReadRequestName(char* name, int capacity) override { Copy("GetTitle", name, capacity); }
   void ReadDatFilePath(char* text, int limit) override { Copy(listFile_.c_str(), text, limit); }
   void ReadTestKey(char* text, int limit) override { Copy(kAbsentCrc32Key, text, limit); }

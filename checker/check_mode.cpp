@@ -12,8 +12,6 @@ namespace {
 // The largest buffer whose size a 16-bit size slot still carries.
 constexpr int32_t kLargeBuffer = 65535;
 
-bool IsKnownStatus(int16_t code) { return StatusMessage(code) != nullptr; }
-
 // A Shift-JIS text of the run, quoted, in the checker's UTF-8.
 std::string Quoted(const std::string& sjis) { return "\"" + SjisToUtf8(sjis) + "\""; }
 
@@ -44,24 +42,24 @@ class CaseChecker {
       Fail(where, "the plugin was not called (is the list data empty?)" + (said.empty() ? "" : " " + said));
       return false;
     }
-    for (const std::string& line : outcome.conventionLines) Fail(where, SjisToUtf8(line));
+    for (const std::string& line : ReportLines(outcome.breaches)) Fail(where, SjisToUtf8(line));
     if (!outcome.completed) {
-      Fail(where, "the call did not come back: " + JoinAsUtf8(outcome.failureLines, " / "));
+      Fail(where, "the call did not come back: " + JoinAsUtf8(FailureLines(outcome), " / "));
       return false;
     }
-    if (outcome.hasProbe && outcome.probe <= 0 && !IsKnownStatus(outcome.probe)) {
+    if (outcome.hasProbe && outcome.probe <= 0 && !IsStatusCode(outcome.probe)) {
       Fail(where, "the probe answered " + std::to_string(outcome.probe) +
                       ", neither a positive size nor a known status code");
     }
-    if (outcome.hasAnswer && outcome.answer < 0 && !IsKnownStatus(outcome.answer)) {
+    if (outcome.hasAnswer && outcome.answer < 0 && !IsStatusCode(outcome.answer)) {
       Fail(where, "the plugin answered " + std::to_string(outcome.answer) +
                       ", which is no known status code");
     }
-    for (const std::string& warning : outcome.warnings) {
+    for (const RunEvent& warning : outcome.warnings) {
       if (IsBenchFinding(warning)) {
-        Fail(where, SjisToUtf8(warning));
+        Fail(where, SjisToUtf8(ReportLine(warning)));
       } else if (firstRun) {
-        Warn(where, SjisToUtf8(warning));
+        Warn(where, SjisToUtf8(ReportLine(warning)));
       }
     }
     return true;
@@ -162,8 +160,8 @@ void CheckCase(CaseReport& report, const RequestInputs& inputs, bool strict) {
 
 int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);
-  std::vector<int> keyTypes = options.keyTypes;
-  if (keyTypes.empty()) keyTypes = {0, 1, 2, 3};
+  std::vector<std::optional<KeyType>> keyTypes = options.keyTypes;
+  if (keyTypes.empty()) keyTypes = {KeyType::Crc16, KeyType::Crc32, KeyType::Body, KeyType::BodyExt};
 
   size_t cases = 0, runs = 0;
   for (int request : ChosenRequests(options)) {
@@ -178,14 +176,15 @@ int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
     const CallPattern pattern = kExports[request].pattern;
     const bool usesKey = pattern == CallPattern::SizedText || pattern == CallPattern::Numeric;
     const std::vector<std::string> keys = usesKey ? options.keys : std::vector<std::string>{""};
-    const std::vector<int> types = usesKey ? keyTypes : std::vector<int>{1};
+    const std::vector<std::optional<KeyType>> types =
+        usesKey ? keyTypes : std::vector<std::optional<KeyType>>{KeyType::Crc32};
     for (const std::string& key : keys) {
-      for (int keyType : types) {
+      for (const std::optional<KeyType>& keyType : types) {
         RequestInputs inputs;
         inputs.request = request;
         inputs.listPath = options.listPath;
         inputs.key = key;
-        inputs.keyTypeIndex = keyType;
+        inputs.keyType = keyType;
         CaseReport report;
         report.name = DescribeInputs(inputs);
         CheckCase(report, inputs, options.strict);

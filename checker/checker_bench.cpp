@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
+#include <variant>
 
 #include "checker/command_line.h"
 #include "checker/file_bytes.h"
@@ -14,41 +14,8 @@
 
 namespace {
 
-bool StartsWith(const std::string& line, const char* prefix) {
-  return line.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-// The warning lines that the bench adds to a request's lines.
-bool IsBenchWarning(const std::string& line) {
-  return StartsWith(line, "警告：") || StartsWith(line, "[警告]");
-}
-
 bool IsTextPattern(CallPattern pattern) {
   return pattern == CallPattern::PluginText || pattern == CallPattern::SizedText;
-}
-
-std::vector<std::string> Slice(const std::vector<std::string>& lines, size_t begin, size_t end) {
-  begin = std::min(begin, lines.size());
-  end = std::min(std::max(begin, end), lines.size());
-  return std::vector<std::string>(lines.begin() + begin, lines.begin() + end);
-}
-
-// The lines after a text request's second call, from `at`: its status message, the bench's
-// warnings, and the returned text last (not shown when empty), as the runner told it.
-void ExamineAnswerLines(const CheckerBench& bench, size_t at, RequestOutcome& outcome) {
-  const std::vector<std::string>& lines = bench.lines();
-  const char* message = StatusMessage(outcome.answer);
-  if (message != nullptr && at < lines.size() && lines[at] == message) {
-    if (IsBenchWarning(lines[at])) outcome.warnings.push_back(lines[at]);
-    ++at;
-  }
-  size_t textAt = lines.size();
-  if (bench.hasText()) {
-    textAt = bench.textLine();
-    outcome.hasText = !bench.text().empty();
-    outcome.text = bench.text();
-  }
-  for (; at < textAt && at < lines.size(); ++at) outcome.warnings.push_back(lines[at]);
 }
 
 }  // namespace
@@ -68,11 +35,18 @@ void CopyBoxText(const std::string& text, char* into, int limit) {
   into[length] = '\0';
 }
 
-void CheckerBench::AppendLine(const char* line) {
-  if (line == nullptr || line[0] == '\0') return;
-  // The bench's line about a call that faulted is appended while the call is watched.
-  const HangReportGuard guard;
-  lines_.push_back(line);
+void CheckerBench::Report(const RunEvent& event) {
+  {
+    const HangReportGuard guard;
+    events_.push_back(event);
+  }
+  // Only the plugin's own time is watched: from a call's start to its end.
+  if (std::holds_alternative<CallStarted>(event)) {
+    WatchCall(what_);
+  } else if (std::holds_alternative<CallReturned>(event) ||
+             std::holds_alternative<CallAbandoned>(event)) {
+    EndWatch();
+  }
 }
 
 void CheckerBench::ReadRequestName(char* name, int capacity) {
@@ -95,64 +69,66 @@ HANDLE CheckerBench::OpenListDataFile() {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-void CheckerBench::PluginCallBegins(int) {
-  callStarts_.push_back(lines_.size());
-  WatchCall(what_);
+bool IsBenchFinding(const RunEvent& warning) {
+  return std::holds_alternative<BufferChecked>(warning);
 }
 
-void CheckerBench::PluginCallEnds() { EndWatch(); }
+namespace {
 
-void CheckerBench::PluginReturned(int exportIndex, int32_t bufferSize, int16_t result) {
-  calls_.push_back({exportIndex, bufferSize, result, lines_.size()});
-}
+// Reads one event of a run into the outcome; `textRequest` for the two-call text patterns.
+class OutcomeReader {
+ public:
+  OutcomeReader(RequestOutcome& outcome, bool textRequest)
+      : outcome_(outcome), textRequest_(textRequest) {}
 
-void CheckerBench::ReturnedText(const char* text) {
-  hasText_ = true;
-  text_ = text;
-  textLine_ = lines_.size();
-}
+  void operator()(const CallStarted&) { outcome_.called = true; }
+  void operator()(const CallReturned& call) {
+    if (textRequest_ && !outcome_.hasProbe) {
+      outcome_.hasProbe = true;
+      outcome_.probe = call.result;
+      return;
+    }
+    outcome_.hasAnswer = true;
+    outcome_.answer = call.result;
+    outcome_.bufferSize = call.bufferSize;
+  }
+  void operator()(const CallAbandoned& call) {
+    outcome_.completed = false;
+    outcome_.abandoned = call;
+  }
+  void operator()(const ConventionBroken& breach) { outcome_.breaches.push_back(breach); }
+  void operator()(const StatusAnswered& status) {
+    if (status.code == QB2LPT_BUFFER_SIZE_ZERO) outcome_.warnings.push_back(status);
+  }
+  void operator()(const BufferChecked& finding) { outcome_.warnings.push_back(finding); }
+  void operator()(const SaleDateMisformed& form) { outcome_.warnings.push_back(form); }
+  void operator()(const ReturnedText& returned) {
+    outcome_.hasText = !returned.text.empty();
+    outcome_.text = returned.text;
+  }
+  // The label, the bench's reasons to stop, the sizes and a number say nothing more.
+  template <typename Event>
+  void operator()(const Event&) {}
 
-bool IsBenchFinding(const std::string& warning) {
-  return StartsWith(warning, "警告：") && warning != StatusMessage(0);
-}
+ private:
+  RequestOutcome& outcome_;
+  bool textRequest_;
+};
+
+}  // namespace
 
 RequestOutcome ExamineRun(const CheckerBench& bench) {
   RequestOutcome outcome;
   const int request = bench.inputs().request;
-  const std::vector<std::string>& lines = bench.lines();
-  const std::vector<size_t>& starts = bench.callStarts();
-  const std::vector<CallRecord>& calls = bench.calls();
-  if (request < 0 || starts.empty()) return outcome;
-  outcome.called = true;
-  const CallPattern pattern = kExports[request].pattern;
-
-  // Lines between a call's start and its return are what the bench said about the call's
-  // conventions; lines after a start without a return, about a call that did not come back.
-  for (size_t i = 0; i < starts.size(); ++i) {
-    if (i >= calls.size()) {
-      outcome.completed = false;
-      outcome.failureLines = Slice(lines, starts[i], lines.size());
-      return outcome;
-    }
-    const std::vector<std::string> said = Slice(lines, starts[i], calls[i].lineCount);
-    outcome.conventionLines.insert(outcome.conventionLines.end(), said.begin(), said.end());
-    if (i == 0 && IsTextPattern(pattern)) {
-      outcome.hasProbe = true;
-      outcome.probe = calls[0].result;
-    }
-  }
-  if (IsTextPattern(pattern) && calls.size() == 1) {  // the probe ended the request
-    for (const std::string& line : Slice(lines, calls[0].lineCount, lines.size())) {
-      if (IsBenchWarning(line)) outcome.warnings.push_back(line);
-    }
-    return outcome;
-  }
-  const CallRecord& last = calls.back();
-  outcome.hasAnswer = true;
-  outcome.answer = last.result;
-  outcome.bufferSize = last.bufferSize;
-  if (IsTextPattern(pattern)) ExamineAnswerLines(bench, last.lineCount, outcome);
+  if (request < 0) return outcome;
+  OutcomeReader reader(outcome, IsTextPattern(kExports[request].pattern));
+  for (const RunEvent& event : bench.events()) std::visit(reader, event);
   return outcome;
+}
+
+std::vector<std::string> FailureLines(const RequestOutcome& outcome) {
+  if (!outcome.abandoned) return {};
+  return {ReportLine(*outcome.abandoned)};
 }
 
 void RunOneRequest(CheckerBench& bench, const std::string& what) {
@@ -165,7 +141,7 @@ std::string DescribeInputs(const RequestInputs& inputs) {
   const CallPattern pattern = inputs.request >= 0 ? kExports[inputs.request].pattern : CallPattern::SizedText;
   if (pattern == CallPattern::SizedText || pattern == CallPattern::Numeric) {
     text += " key=" + QuoteArgument(SjisToUtf8(inputs.key)) +
-            " key-type=" + KeyTypeOptionName(inputs.keyTypeIndex);
+            " key-type=" + KeyTypeOptionName(inputs.keyType);
   }
   if (!inputs.requestedLength.empty()) {
     text += " req-len=" + QuoteArgument(SjisToUtf8(inputs.requestedLength));

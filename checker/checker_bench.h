@@ -1,12 +1,13 @@
 // The checker's side of the request runner's seam: a bench whose inputs are given up front and
-// whose report lines are collected, together with what the runner told about each plugin call,
-// so that a run can be examined afterwards.
+// whose events are kept, so that a run can be examined afterwards.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "request/report_lines.h"
 #include "request/request_bench.h"
 
 // What the window's controls would hold for one run. The key and the requested length are
@@ -15,87 +16,77 @@ struct RequestInputs {
   int request = -1;         // an export index; -1 selects nothing
   std::string listPath;
   std::string key;
-  int keyTypeIndex = 1;     // a KeyTypeCombo index; -1 for no selection
+  std::optional<KeyType> keyType = KeyType::Crc32;  // none for no selection
   std::string requestedLength;  // the requested-length box; empty for none
-};
-
-// One plugin call that came back.
-struct CallRecord {
-  int exportIndex;
-  int32_t bufferSize;  // 0 for a call without a buffer (a probe, a number, the version)
-  int16_t result;
-  size_t lineCount;    // report lines appended before it returned
 };
 
 class CheckerBench final : public RequestBench {
  public:
   explicit CheckerBench(const RequestInputs& inputs) : inputs_(inputs) {}
 
-  void AppendLine(const char* line) override;
-  int KeyTypeIndex() override { return inputs_.keyTypeIndex; }
+  void Report(const RunEvent& event) override;
+  std::optional<KeyType> SelectedKeyType() override { return inputs_.keyType; }
   void ReadRequestName(char* name, int capacity) override;
   void ReadTestKey(char* text, int limit) override;
   void ReadRequestedLength(char* text, int limit) override;
   HANDLE OpenListDataFile() override;
-  void PluginCallBegins(int exportIndex) override;
-  void PluginCallEnds() override;
-  void PluginReturned(int exportIndex, int32_t bufferSize, int16_t result) override;
-  void ReturnedText(const char* text) override;
 
   // How the hang watchdog names this run's calls (UTF-8).
   void DescribeCallsAs(const std::string& what) { what_ = what; }
 
   const RequestInputs& inputs() const { return inputs_; }
-  const std::vector<std::string>& lines() const { return lines_; }
-  // Report lines appended before each call began, in call order.
-  const std::vector<size_t>& callStarts() const { return callStarts_; }
-  const std::vector<CallRecord>& calls() const { return calls_; }
-  // The text that the second call of a text request returned, and the line it is shown at (when
-  // not empty); hasText() is false when none was shown.
-  bool hasText() const { return hasText_; }
-  const std::string& text() const { return text_; }
-  size_t textLine() const { return textLine_; }
+  // Everything the run reported so far, in order.
+  const std::vector<RunEvent>& events() const { return events_; }
 
  private:
   RequestInputs inputs_;
   std::string what_;
-  std::vector<std::string> lines_;
-  std::vector<size_t> callStarts_;
-  std::vector<CallRecord> calls_;
-  bool hasText_ = false;
-  std::string text_;
-  size_t textLine_ = 0;
+  std::vector<RunEvent> events_;
 };
 
 // Copies `text` into a box's buffer as a read limited to `limit` bytes (terminator included)
 // would: at most limit - 1 bytes, never half of a double-byte character, then a zero.
 void CopyBoxText(const std::string& text, char* into, int limit);
 
-// What one request run amounts to. Texts are the bench's Shift-JIS.
+// What one request run amounts to, read from its events.
 struct RequestOutcome {
   bool called = false;     // the plugin was called at least once
   bool completed = true;   // every call that was made came back
-  std::vector<std::string> failureLines;     // what the bench said about a call that did not
-  std::vector<std::string> conventionLines;  // calling-convention breaches, put right by the bench
-  // The bench's lines about the answer ("警告：", "[警告]": a status warning, its findings about the
-  // buffer, the date form); never the plugin's own text, whatever that says.
-  std::vector<std::string> warnings;
+  std::optional<CallAbandoned> abandoned;  // the call that did not come back
+  std::vector<ConventionBroken> breaches;  // calling-convention breaches, put right by the bench
+  // What the bench said about the answer, in the order said: its findings about the buffer
+  // (BufferChecked) and its warnings about the plugin's own answer (a date form, the zero-size
+  // status); never the plugin's text, whatever that says.
+  std::vector<RunEvent> warnings;
   bool hasProbe = false;   // a text request's probe came back
   int16_t probe = 0;
   bool hasAnswer = false;  // the last call came back: a number, the version or a second call
   int32_t bufferSize = 0;  // the buffer of the second call
   int16_t answer = 0;
-  bool hasText = false;    // the second call's text, when it showed one
+  bool hasText = false;    // the second call's text, when it showed one (Shift-JIS)
   std::string text;
 };
 
 // Whether a warning of RequestOutcome::warnings is the bench's finding about the buffer (a text
-// left unterminated, a buffer variable changed) rather than about the plugin's own answer (a date
-// form warning, the zero-size status).
-bool IsBenchFinding(const std::string& warning);
+// left unterminated or too long, a buffer variable changed) rather than about the plugin's own
+// answer (a date form, the zero-size status).
+bool IsBenchFinding(const RunEvent& warning);
 
 // Reads a finished run of `bench`.
 RequestOutcome ExamineRun(const CheckerBench& bench);
+
+// The lines that the events showed, in order (Shift-JIS).
+template <typename Event>
+std::vector<std::string> ReportLines(const std::vector<Event>& events) {
+  std::vector<std::string> lines;
+  for (const Event& event : events) {
+    std::string line = ReportLine(event);
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+// The line of the call that did not come back, if one did not.
+std::vector<std::string> FailureLines(const RequestOutcome& outcome);
 
 // Runs one request on the loaded plugin with the runner; each plugin call is under the hang
 // watchdog, described by `what` (UTF-8) if it fires.

@@ -6,10 +6,13 @@ namespace {
 
 struct KeyTypeName {
   const char* name;
-  int index;
+  std::optional<KeyType> keyType;
 };
-const KeyTypeName kKeyTypeOptionNames[] = {
-    {"crc16", 0}, {"crc32", 1}, {"body", 2}, {"body.ext", 3}, {"none", -1}};
+const KeyTypeName kKeyTypeOptionNames[] = {{"crc16", KeyType::Crc16},
+                                           {"crc32", KeyType::Crc32},
+                                           {"body", KeyType::Body},
+                                           {"body.ext", KeyType::BodyExt},
+                                           {"none", std::nullopt}};
 
 // The argument in double quotes when it is empty or holds one of `special`, by the rules that the
 // system's command-line splitting follows: backslashes are literal unless they precede a quote.
@@ -34,18 +37,21 @@ std::string QuoteWhenItHolds(const std::string& arg, const char* special) {
 
 }  // namespace
 
-const char* KeyTypeOptionName(int keyTypeIndex) {
+const char* KeyTypeOptionName(std::optional<KeyType> keyType) {
   for (const KeyTypeName& entry : kKeyTypeOptionNames) {
-    if (entry.index == keyTypeIndex) return entry.name;
+    if (entry.keyType == keyType) return entry.name;
   }
   return "none";
 }
 
-int KeyTypeFromOptionName(const std::string& name) {
+bool KeyTypeFromOptionName(const std::string& name, std::optional<KeyType>& keyType) {
   for (const KeyTypeName& entry : kKeyTypeOptionNames) {
-    if (name == entry.name) return entry.index;
+    if (name == entry.name) {
+      keyType = entry.keyType;
+      return true;
+    }
   }
-  return -2;
+  return false;
 }
 
 std::string QuoteArgument(const std::string& arg) { return QuoteWhenItHolds(arg, " \t\""); }

@@ -4,12 +4,15 @@
 // so they are quoted byte by byte.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "plugin/contract.h"
+
 // The key type's name on the command line ("crc16", "crc32", "body", "body.ext", "none" for
-// no selection), and back; -2 for a name that is none of them.
-const char* KeyTypeOptionName(int keyTypeIndex);
-int KeyTypeFromOptionName(const std::string& name);
+// no selection), and back; false for a name that is none of them.
+const char* KeyTypeOptionName(std::optional<KeyType> keyType);
+bool KeyTypeFromOptionName(const std::string& name, std::optional<KeyType>& keyType);
 
 // Quotes an argument for a Windows command line (the system's splitting into arguments): as it
 // is when it holds no blank or quote, else in double quotes with backslashes doubled where they

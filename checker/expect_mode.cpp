@@ -55,7 +55,7 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
     inputs.request = c.request;
     inputs.listPath = c.list.empty() || IsAbsolutePath(c.list) ? c.list : PathFolder(options.expectPath) + c.list;
     inputs.key = c.key;
-    inputs.keyTypeIndex = c.keyTypeIndex;
+    inputs.keyType = c.keyType;
     inputs.requestedLength = c.requestedLength;
     SetCaseUnderWay(c.name);
     const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs) + " (case \"" + c.name + "\")");

@@ -105,7 +105,8 @@ std::string RequestedLength(Random& random) {
 }  // namespace
 
 FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests,
-                      const std::vector<int>& keyTypes, const std::string& baseList,
+                      const std::vector<std::optional<KeyType>>& keyTypes,
+                      const std::string& baseList,
                       const std::string& baseKey) {
   Random random(seed);
   FuzzCase c;
@@ -114,9 +115,10 @@ FuzzCase MakeFuzzCase(uint32_t seed, const std::vector<int>& requests,
   c.listData = baseList.empty() ? MadeUpList(random) : baseList;
   MutateList(random, c.listData, key);
   c.key = MutateKey(random, key);
-  static const std::vector<int> kEveryKeyType = {0, 1, 2, 3, -1};
-  const std::vector<int>& types = keyTypes.empty() ? kEveryKeyType : keyTypes;
-  c.keyTypeIndex = types[random.Below(types.size())];
+  static const std::vector<std::optional<KeyType>> kEveryKeyType = {
+      KeyType::Crc16, KeyType::Crc32, KeyType::Body, KeyType::BodyExt, std::nullopt};
+  const std::vector<std::optional<KeyType>>& types = keyTypes.empty() ? kEveryKeyType : keyTypes;
+  c.keyType = types[random.Below(types.size())];
   c.requestedLength = RequestedLength(random);
   return c;
 }

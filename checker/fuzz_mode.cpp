@@ -43,7 +43,7 @@ std::string ReplayCommand(const CheckerOptions& options, uint32_t caseSeed) {
     words.push_back({"--key"});
     words.push_back({SjisToUtf8(options.keys[0])});
   }
-  for (int keyType : options.keyTypes) {
+  for (const std::optional<KeyType>& keyType : options.keyTypes) {
     words.push_back({"--key-type"});
     words.push_back({KeyTypeOptionName(keyType)});
   }
@@ -64,7 +64,7 @@ std::string ReplayCommand(const CheckerOptions& options, uint32_t caseSeed) {
 
 // The inputs without the bytes themselves, which need not be printable.
 std::string DescribeFuzzCase(const FuzzCase& c) {
-  return std::string(kExports[c.request].name) + " key-type=" + KeyTypeOptionName(c.keyTypeIndex) +
+  return std::string(kExports[c.request].name) + " key-type=" + KeyTypeOptionName(c.keyType) +
          " key=" + std::to_string(c.key.size()) + " bytes, list data=" + std::to_string(c.listData.size()) +
          " bytes" + (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
 }
@@ -73,11 +73,11 @@ std::string DescribeFuzzCase(const FuzzCase& c) {
 std::vector<std::string> FuzzFindings(const RequestOutcome& outcome) {
   std::vector<std::string> findings;
   if (!outcome.completed) {
-    findings.push_back("the call did not come back: " + JoinAsUtf8(outcome.failureLines, " / "));
+    findings.push_back("the call did not come back: " + JoinAsUtf8(FailureLines(outcome), " / "));
   }
-  for (const std::string& line : outcome.conventionLines) findings.push_back(SjisToUtf8(line));
-  for (const std::string& warning : outcome.warnings) {
-    if (IsBenchFinding(warning)) findings.push_back(SjisToUtf8(warning));
+  for (const std::string& line : ReportLines(outcome.breaches)) findings.push_back(SjisToUtf8(line));
+  for (const RunEvent& warning : outcome.warnings) {
+    if (IsBenchFinding(warning)) findings.push_back(SjisToUtf8(ReportLine(warning)));
   }
   return findings;
 }
@@ -122,7 +122,7 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     inputs.request = c.request;
     inputs.listPath = listPath;
     inputs.key = c.key;
-    inputs.keyTypeIndex = c.keyTypeIndex;
+    inputs.keyType = c.keyType;
     inputs.requestedLength = c.requestedLength;
     CaseReport report;
     report.name = "fuzz case seed " + std::to_string(caseSeed);

@@ -34,7 +34,7 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
     inputs.request = request;
     inputs.listPath = options.listPath;
     inputs.key = options.keys.empty() ? std::string() : options.keys[0];
-    inputs.keyTypeIndex = options.keyTypes.empty() ? 1 : options.keyTypes[0];
+    inputs.keyType = options.keyTypes.empty() ? KeyType::Crc32 : options.keyTypes[0];
     inputs.requestedLength = options.requestedLength;
     SetCaseUnderWay(report.name);
     const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs));
@@ -45,12 +45,14 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
     const std::string what = DescribeInputs(inputs) + ": ";
     if (!outcome.completed) {
       report.failures.push_back(what + "the call did not complete: " +
-                                JoinAsUtf8(outcome.failureLines, " / "));
+                                JoinAsUtf8(FailureLines(outcome), " / "));
     }
-    for (const std::string& line : outcome.conventionLines) {
+    for (const std::string& line : ReportLines(outcome.breaches)) {
       report.failures.push_back(what + SjisToUtf8(line));
     }
-    for (const std::string& line : outcome.warnings) report.warnings.push_back(what + SjisToUtf8(line));
+    for (const std::string& line : ReportLines(outcome.warnings)) {
+      report.warnings.push_back(what + SjisToUtf8(line));
+    }
     for (const std::string& failure : report.failures) PrintMessage("FAIL " + failure);
     if (options.strict) {
       for (const std::string& warning : report.warnings) PrintMessage("FAIL (--strict) " + warning);

@@ -177,11 +177,11 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
       options.keys.push_back(key);
     } else if (name == "--key-type") {
       if (!takeValue(text)) return false;
-      const int index = KeyTypeFromOptionName(text);
-      if (index == -2) {
+      std::optional<KeyType> keyType;
+      if (!KeyTypeFromOptionName(text, keyType)) {
         return Fail(error, "unknown key type \"" + text + "\" (use crc16, crc32, body, body.ext or none)");
       }
-      options.keyTypes.push_back(index);
+      options.keyTypes.push_back(keyType);
     } else if (name == "--request") {
       if (!takeValue(text)) return false;
       const int request = FindExport(text.c_str());

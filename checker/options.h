@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "plugin/contract.h"
 
 // The process exit codes.
 constexpr int kExitClean = 0;   // everything that ran was clean
@@ -22,8 +25,8 @@ struct CheckerOptions {
   std::string pluginPath;
   std::string listPath;
   std::vector<std::string> keys;
-  // KeyTypeCombo indexes (-1 for no selection); empty when none was given.
-  std::vector<int> keyTypes;
+  // The key types given, none for no selection; empty when no key type was given.
+  std::vector<std::optional<KeyType>> keyTypes;
   // Export indexes, in the order given.
   std::vector<int> requests;
   bool hasRequestedLength = false;

@@ -10,14 +10,17 @@
 #include "checker/watchdog.h"
 #include "plugin/loader.h"
 #include "plugin/process_end.h"
+#include "request/report_lines.h"
 
 namespace {
 
-class LineCollector final : public ReportSink {
+// The lines of the load's steps, as the window shows them.
+class LineCollector final : public LoadReport {
  public:
   explicit LineCollector(std::vector<std::string>& lines) : lines_(lines) {}
-  void AppendLine(const char* line) override {
-    if (line != nullptr && line[0] != '\0') lines_.push_back(line);
+  void Report(const LoadEvent& event) override {
+    std::string line = ReportLine(event);
+    if (!line.empty()) lines_.push_back(std::move(line));
   }
 
  private:

@@ -32,28 +32,30 @@ void WriteRun(JsonWriter& json, const RunRecord& run) {
   json.String(in.request >= 0 ? kExports[in.request].name : "");
   if (in.request >= 0) {
     json.Key("label");
-    json.String(kExports[in.request].label);
+    json.String(ReportLine(RequestLabel{in.request}));
   }
   json.Key("listFile");
   json.Utf8String(in.listPath);
   json.Key("key");
   json.String(in.key);
   json.Key("keyType");
-  json.String(KeyTypeOptionName(in.keyTypeIndex));
+  json.String(KeyTypeOptionName(in.keyType));
   json.Key("keyTypeCode");
-  json.Number(KeyTypeCode(in.keyTypeIndex));
+  json.Number(KeyTypeCode(in.keyType));
   json.Key("requestedLength");
   json.String(in.requestedLength);
   json.Key("lines");
   json.StringArray(run.lines);
   json.Key("calls");
   json.BeginArray();
-  for (const CallRecord& call : run.calls) {
+  for (const RunEvent& event : run.events) {
+    const auto* call = std::get_if<CallReturned>(&event);
+    if (call == nullptr) continue;
     json.BeginObject();
     json.Key("bufferSize");
-    json.Number(call.bufferSize);
+    json.Number(call->bufferSize);
     json.Key("result");
-    json.Number(call.result);
+    json.Number(call->result);
     json.EndObject();
   }
   json.EndArray();
@@ -78,11 +80,11 @@ void WriteRun(JsonWriter& json, const RunRecord& run) {
     json.String(out.text);
   }
   json.Key("faultLines");
-  json.StringArray(out.failureLines);
+  json.StringArray(FailureLines(out));
   json.Key("conventionLines");
-  json.StringArray(out.conventionLines);
+  json.StringArray(ReportLines(out.breaches));
   json.Key("warnings");
-  json.StringArray(out.warnings);
+  json.StringArray(ReportLines(out.warnings));
   json.EndObject();
 }
 
@@ -164,7 +166,8 @@ void OnHang(const std::string& what) {
   hung.name = CaseUnderWay.empty() ? what : CaseUnderWay;
   hung.failures.push_back("HANG: " + what + " did not return in time");
   if (BenchUnderWay != nullptr) {
-    RunRecord run{BenchUnderWay->inputs(), BenchUnderWay->lines(), BenchUnderWay->calls(), {}};
+    const std::vector<RunEvent>& events = BenchUnderWay->events();
+    RunRecord run{BenchUnderWay->inputs(), events, ReportLines(events), {}};
     run.outcome.called = true;
     run.outcome.completed = false;
     // The lines so far are the report's own lines: in the manual mode they belong on the output.
@@ -185,7 +188,7 @@ RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
   BenchUnderWay = &bench;
   RunOneRequest(bench, what);
   BenchUnderWay = nullptr;
-  return RunRecord{inputs, bench.lines(), bench.calls(), ExamineRun(bench)};
+  return RunRecord{inputs, bench.events(), ReportLines(bench.events()), ExamineRun(bench)};
 }
 
 void BeginRunReport(const CheckerOptions& options, const char* mode) {

@@ -8,11 +8,12 @@
 #include "checker/checker_bench.h"
 #include "checker/options.h"
 
-// One request run, as the report shows it.
+// One request run, as the report shows it: what it reported, the lines that showed (rendered from
+// the events), and what it amounts to.
 struct RunRecord {
   RequestInputs inputs;
+  std::vector<RunEvent> events;
   std::vector<std::string> lines;
-  std::vector<CallRecord> calls;
   RequestOutcome outcome;
 };
 

@@ -37,8 +37,7 @@ bool ReadField(const std::string& field, const std::string& value, TestVector& v
   } else if (field == "key") {
     vector.key = value;
   } else if (field == "key-type") {
-    vector.keyTypeIndex = KeyTypeFromOptionName(value);
-    if (vector.keyTypeIndex == -2) {
+    if (!KeyTypeFromOptionName(value, vector.keyType)) {
       error = "unknown key type \"" + value + "\" (use crc16, crc32, body, body.ext or none)";
       return false;
     }

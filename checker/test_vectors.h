@@ -17,15 +17,18 @@
 // A case without "> " lines expects the request to show nothing. Values cannot hold line breaks.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "plugin/contract.h"
 
 struct TestVector {
   std::string name;
   int line = 0;  // the line of its "case"
   std::string list;
   std::string key;
-  int keyTypeIndex = 1;
+  std::optional<KeyType> keyType = KeyType::Crc32;  // none for no selection
   int request = -1;
   std::string requestedLength;
   std::vector<std::string> expected;

@@ -1,4 +1,4 @@
-// Every input is read four ways: as a text for TextToNumber and SaleDateWarning, and its first
+// Every input is read four ways: as a text for TextToNumber and MissedDateForm, and its first
 // bytes as a double, a 32-bit and a 16-bit integer for NumberToText. A broken property aborts,
 // so that the fuzzer keeps the input.
 #include <cmath>
@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,22 +46,21 @@ void CheckTextToNumber(const char* exact, const std::string& text) {
 }
 
 void CheckSaleDate(const char* exact, const std::string& text) {
-  const char* fullDate = SaleDateWarning("");
-  const char* yearMonth = SaleDateWarning("xxxxxxx");
-  const char* warning = SaleDateWarning(exact);
+  const std::optional<DateForm> missed = MissedDateForm(exact);
   size_t length = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
-  const char* expectedKind = length == 4 ? nullptr : length == 7 ? yearMonth : fullDate;
+  const std::optional<DateForm> expectedKind =
+      length == 4 ? std::nullopt : length == 7 ? DateForm::YearMonth : DateForm::FullDate;
   if (length == 4 || (length != 7 && length != 10)) {
-    Require(warning == expectedKind ? "" : "wrong outcome for its length", text);
+    Require(missed == expectedKind ? "" : "wrong outcome for its length", text);
   } else {
-    Require(warning == nullptr || warning == expectedKind ? "" : "wrong warning", text);
+    Require(!missed || missed == expectedKind ? "" : "wrong form", text);
   }
   // Only the length and the hyphens count.
   std::string hyphensOnly = text;
   for (char& c : hyphensOnly) {
     if (c != '-' && c != '\0') c = 'x';
   }
-  Require(SaleDateWarning(hyphensOnly.c_str()) == warning ? "" : "a byte other than '-' counted",
+  Require(MissedDateForm(hyphensOnly.c_str()) == missed ? "" : "a byte other than '-' counted",
           text);
 }
 

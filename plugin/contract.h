@@ -1,9 +1,10 @@
 // The contract between the bench and a list plugin, as the host sees it: the 24 exports in their
-// binding order with their call patterns and labels, the loaded entry points, the key type codes
-// and the status codes with their messages. The plugin-side view is sdk/qb2lpt_plugin.h.
+// binding order with their call patterns, the loaded entry points, the key types with their codes
+// and the status codes. The plugin-side view is sdk/qb2lpt_plugin.h.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "sdk/qb2lpt_plugin.h"
 
@@ -17,7 +18,6 @@ enum class CallPattern {
 struct ExportInfo {
   const char* name;  // the exported, undecorated name; also the request's text in RequestCombo
   CallPattern pattern;
-  const char* label;  // the report line appended just before the first call
 };
 
 constexpr int kExportCount = 24;
@@ -39,24 +39,17 @@ extern void* PluginTable[kExportCount];
 // Index of the export with exactly this name, or -1.
 int FindExport(const char* name);
 
-// KeyTypeCombo's entries in index order, and the code passed to a plugin for each.
-constexpr int kKeyTypeCount = 4;
-extern const char* const kKeyTypeNames[kKeyTypeCount];
-// The key type code for a KeyTypeCombo index; no selection (or any other index) gives 0.
-int16_t KeyTypeCode(int keyTypeIndex);
-
-// The message for one of the six known status codes, or null for any other value.
-const char* StatusMessage(int16_t code);
-
-// Where report lines go: the window's result list, or the checker's output. An empty line is
-// dropped by the receiver.
-class ReportSink {
- public:
-  virtual void AppendLine(const char* line) = 0;
-
- protected:
-  ~ReportSink() = default;
+// The key types a plugin is asked by, each as the code passed to it.
+enum class KeyType : int16_t {
+  Crc16 = QB2LPT_KEY_CRC16,
+  Crc32 = QB2LPT_KEY_CRC32,
+  Body = QB2LPT_KEY_BODY,
+  BodyExt = QB2LPT_KEY_BODY_EXT,
 };
 
-// Appends the status code's message, if it has one; any other value appends nothing.
-void ReportPluginStatus(ReportSink& sink, int16_t code);
+// The code passed for a key type; with none chosen, 0 (which is also the 32-bit CRC's code).
+int16_t KeyTypeCode(std::optional<KeyType> keyType);
+
+// Whether `code` is one of the six status codes that a plugin may answer instead of a size, a
+// text or a number.
+bool IsStatusCode(int16_t code);

@@ -96,15 +96,21 @@ void NameAddress(uintptr_t address, char* out, size_t size) {
   }
 }
 
+// The labelled region that holds `address`, if any.
+std::optional<FaultRegion> RegionAt(uintptr_t address) {
+  for (int region = 0; region < 3; ++region) {
+    const RegionLabel& label = Labels[region];
+    if (label.size != 0 && address - label.begin < label.size) return static_cast<FaultRegion>(region);
+  }
+  return std::nullopt;
+}
+
 // What the plugin touched, for an access violation: a labelled region, the null page, or a
 // bare address.
 std::string DescribeAccess(const FaultRecord& fault) {
-  for (int region = 0; region < 3; ++region) {
-    const RegionLabel& label = Labels[region];
-    if (label.size != 0 && fault.target - label.begin < label.size) {
-      const RegionWords& words = kRegionWords[region];
-      return fault.access == 1 ? words.write : fault.access == 8 ? words.execute : words.read;
-    }
+  if (fault.region) {
+    const RegionWords& words = kRegionWords[static_cast<int>(*fault.region)];
+    return fault.access == 1 ? words.write : fault.access == 8 ? words.execute : words.read;
   }
   char text[96];
   const char* nullPage = fault.target < 0x10000 ? "ヌルポインタ付近の" : "";
@@ -156,6 +162,7 @@ FaultRecord RecordException(const EXCEPTION_RECORD& record) {
     fault.hasAccess = true;
     fault.access = record.ExceptionInformation[0];
     fault.target = record.ExceptionInformation[1];
+    fault.region = RegionAt(fault.target);
   }
   return fault;
 }
@@ -186,5 +193,46 @@ std::string DescribeFault(const FaultRecord& fault, const char* place) {
   }
   std::string text = std::string(code) + " が発生しました (" + place + ")";
   if (fault.hasAccess) text += "：" + DescribeAccess(fault);
+  return text;
+}
+
+std::string DescribeCallFault(const CallFault& fault, const char* exportName) {
+  switch (fault.kind) {
+    case CallFault::Kind::ProcessEnd:
+      return "プロセスの終了 (" + fault.processEndRequest + ") が要求されました (" + exportName +
+             ")：終了させずに呼び出しを打ち切りました";
+    case CallFault::Kind::Abort:
+      return "異常終了 (abort) が要求されました (" + fault.place +
+             ")：プラグインの外に出た C++ 例外などが原因です";
+    case CallFault::Kind::Exception: break;
+  }
+  return DescribeFault(fault.record, fault.place.c_str());
+}
+
+std::string DescribeBreach(const ConventionBreach& breach, const char* exportName) {
+  char text[256];
+  switch (breach.kind) {
+    case ConventionBreach::Kind::Cdecl:
+      std::snprintf(text, sizeof text,
+                    "%s は cdecl でエクスポートされています。スタックを元に戻しました", exportName);
+      break;
+    case ConventionBreach::Kind::ParameterBytes:
+      std::snprintf(text, sizeof text,
+                    "%s の引数の数が違います (呼び出し後のスタックのずれ %+d バイト)。スタックを元に"
+                    "戻しました",
+                    exportName, static_cast<int>(breach.stackDrift));
+      break;
+    case ConventionBreach::Kind::UnsavedRegisters: {
+      static const char* const kNames[] = {"EBX", "ESI", "EDI", "EBP"};
+      std::string names;
+      for (int reg = 0; reg < 4; ++reg) {
+        if (breach.unsavedRegisters & (1u << reg)) names += (names.empty() ? "" : " ") + std::string(kNames[reg]);
+      }
+      std::snprintf(text, sizeof text,
+                    "%s がレジスタ %s を保存していません。レジスタを元に戻しました", exportName,
+                    names.c_str());
+      break;
+    }
+  }
   return text;
 }

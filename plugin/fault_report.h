@@ -1,9 +1,12 @@
 // Naming what went wrong inside a plugin: the exception, the module and offset where it was
-// raised, and, for an access violation, the region of the bench that the plugin touched.
+// raised, for an access violation the region of the bench that the plugin touched, how a call
+// that did not come back ended, and how a call that did broke the calling convention. The words
+// are the bench's report-line words (Shift-JIS), which the report lines frame.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The regions that the bench hands to a plugin, named in a fault line when a plugin faults on them.
@@ -41,9 +44,11 @@ struct FaultRecord {
   bool hasAccess = false;  // an access violation: what it tried, and at which address
   uint32_t access = 0;     // 0 read, 1 write, 8 execute
   uintptr_t target = 0;
+  std::optional<FaultRegion> region;  // the labelled region that holds the target, if any
 };
 
-// The code, address and access of an exception as the system reported it.
+// The code, address and access of an exception as the system reported it, and the region it
+// touched as labelled at that moment. Calls nothing, so that it may run inside a handler.
 FaultRecord RecordException(const struct _EXCEPTION_RECORD& record);
 
 // Room for a named place: two module file names with their offsets, and the words between.
@@ -60,3 +65,38 @@ void NameModule(uintptr_t address, char* name, size_t size);
 // "例外 C0000005 (アクセス違反) が発生しました (place)" and, for an access violation, "：" and what
 // the plugin touched, e.g. "書き込み禁止のリストデータに書き込みました".
 std::string DescribeFault(const FaultRecord& fault, const char* place);
+
+// How a plugin call that did not come back ended. Its names are taken when it ends, while the
+// plugin's module is still loaded, so the value can be read and described at any time later.
+struct CallFault {
+  enum class Kind {
+    Exception,   // the plugin left an exception unhandled
+    Abort,       // the plugin's runtime called abort(), e.g. for a C++ exception that left it
+    ProcessEnd,  // the plugin asked to end the process
+  };
+  Kind kind = Kind::Exception;
+  FaultRecord record;             // Exception
+  std::string place;              // Exception: NamePlace; Abort: the plugin module's file name
+  std::string processEndRequest;  // ProcessEnd: how it asked, e.g. "ExitProcess(0)"
+};
+
+// What ended the call of `exportName`, as a report line tells it after "…の呼び出し中に": the
+// exception (DescribeFault), the abort with the module, or the process-end request.
+std::string DescribeCallFault(const CallFault& fault, const char* exportName);
+
+// A breach of the calling convention by a call that came back; the bench has put the stack and
+// the registers right already.
+struct ConventionBreach {
+  enum class Kind {
+    Cdecl,             // the caller's slots were left on the stack: a cdecl export
+    ParameterBytes,    // the stack moved by another amount: a wrong parameter list
+    UnsavedRegisters,  // callee-saved registers changed
+  };
+  Kind kind = Kind::Cdecl;
+  int32_t stackDrift = 0;      // ParameterBytes: ESP after the call less ESP before, in bytes
+  uint8_t unsavedRegisters = 0;  // UnsavedRegisters: bit 0 EBX, 1 ESI, 2 EDI, 3 EBP
+};
+
+// The breach by the export `exportName`, as a report line tells it after "呼び出し規約違反：",
+// e.g. "GetTitle は cdecl でエクスポートされています。スタックを元に戻しました".
+std::string DescribeBreach(const ConventionBreach& breach, const char* exportName);

@@ -2,8 +2,6 @@
 
 #include <winternl.h>
 
-#include <string>
-
 #include "plugin/plugin_call.h"
 #include "plugin/process_end.h"
 
@@ -74,13 +72,6 @@ HMODULE WatchLoadOf(Load load, LoadFault& fault) {
   return module;
 }
 
-void ReportFault(ReportSink& sink, const LoadFault& fault, const char* during) {
-  if (!fault.happened) return;
-  const std::string line =
-      std::string("エラー：DLL の") + during + "中に" + DescribeFault(fault.record, fault.place);
-  sink.AppendLine(line.c_str());
-}
-
 }  // namespace
 
 HMODULE GuardedLoadLibrary(const char* path, LoadFault& fault) {
@@ -99,12 +90,4 @@ void GuardedFreeLibrary(HMODULE module, LoadFault& fault) {
   }
   fault.happened = true;
   NamePlace(fault.record, fault.place, sizeof fault.place);
-}
-
-void ReportLoadFault(ReportSink& sink, const LoadFault& fault) {
-  ReportFault(sink, fault, "初期化");
-}
-
-void ReportReleaseFault(ReportSink& sink, const LoadFault& fault) {
-  ReportFault(sink, fault, "解放");
 }

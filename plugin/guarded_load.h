@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "plugin/contract.h"
 #include "plugin/fault_report.h"
 
 // A fault of the library's start-up code (DllMain, or that of a library it needs) that made its
@@ -30,10 +29,3 @@ HMODULE GuardedLoadLibrary(const wchar_t* path, LoadFault& fault);
 // where. (Where the system handles such a fault itself, as it does while loading, nothing is seen
 // and fault.happened is false.)
 void GuardedFreeLibrary(HMODULE module, LoadFault& fault);
-
-// Appends "エラー：DLL の初期化中に例外 … が発生しました (place)" when the fault happened, else
-// nothing.
-void ReportLoadFault(ReportSink& sink, const LoadFault& fault);
-// Appends "エラー：DLL の解放中に例外 … が発生しました (place)" when the fault happened, else
-// nothing.
-void ReportReleaseFault(ReportSink& sink, const LoadFault& fault);

@@ -1,7 +1,5 @@
 #include "plugin/loader.h"
 
-#include <string>
-
 #include "plugin/guarded_load.h"
 
 HMODULE PluginModule = nullptr;
@@ -9,7 +7,7 @@ HMODULE PluginModule = nullptr;
 namespace {
 
 // While a library loads, the system shows no error box of its own (a damaged image, a missing
-// disk) that would hold the bench until someone answers it: a failed load is a report line only.
+// disk) that would hold the bench until someone answers it: a failed load is reported only.
 class QuietLoadErrors {
  public:
   QuietLoadErrors() {
@@ -48,43 +46,38 @@ namespace {
 
 // One body for the ANSI name (the window) and the Unicode name (the checker).
 template <typename Char>
-bool LoadAndReport(ReportSink& sink, const Char* path, LoadFault& fault) {
+bool LoadAndReport(LoadReport& report, const Char* path, LoadFault& fault) {
   LoadFault releaseFault;
   Release(releaseFault);
-  sink.AppendLine("DLL解放");
-  ReportReleaseFault(sink, releaseFault);
+  report.Report(PluginReleased{});
+  if (releaseFault.happened) report.Report(ReleaseFaulted{&releaseFault});
 
   PluginModule = LoadQuietly(path, fault);
+  report.Report(LibraryLoaded{PluginModule != nullptr});
   if (PluginModule == nullptr) {
-    sink.AppendLine("DLLロード -> NG");
-    ReportLoadFault(sink, fault);
+    if (fault.happened) report.Report(StartupFaulted{&fault});
     return false;
   }
-  sink.AppendLine("DLLロード -> OK");
 
-  // Every look-up is done before the first export line is reported.
+  // Every look-up is done before the first export is reported.
   for (int i = 0; i < kExportCount; ++i) {
     PluginTable[i] = reinterpret_cast<void*>(GetProcAddress(PluginModule, kExports[i].name));
   }
-  for (int i = 0; i < kExportCount; ++i) {
-    const std::string line =
-        std::string("...") + kExports[i].name + (PluginTable[i] ? " -> OK" : " -> NG");
-    sink.AppendLine(line.c_str());
-  }
+  for (int i = 0; i < kExportCount; ++i) report.Report(ExportResolved{i, PluginTable[i] != nullptr});
   return true;
 }
 
 }  // namespace
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path) {
+bool LoadPluginLibrary(LoadReport& report, const char* path) {
   LoadFault fault;
-  return LoadAndReport(sink, path, fault);
+  return LoadAndReport(report, path, fault);
 }
 
-bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault) {
-  return LoadAndReport(sink, path, fault);
+bool LoadPluginLibrary(LoadReport& report, const char* path, LoadFault& fault) {
+  return LoadAndReport(report, path, fault);
 }
 
-bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path, LoadFault& fault) {
-  return LoadAndReport(sink, path, fault);
+bool LoadPluginLibrary(LoadReport& report, const wchar_t* path, LoadFault& fault) {
+  return LoadAndReport(report, path, fault);
 }

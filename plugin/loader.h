@@ -1,12 +1,35 @@
-// Loading a plugin library into PluginTable, with a report line for every step. Shared by the
-// window's LoadButton and by anything else that loads a plugin, so it reports through a sink and
-// never touches a window.
+// Loading a plugin library into PluginTable, reporting every step as an event. Shared by the
+// window's LoadButton and by anything else that loads a plugin, so it reports to a LoadReport and
+// never touches a window or writes a line.
 #pragma once
 
 #include <windows.h>
 
+#include <variant>
+
 #include "plugin/contract.h"
 #include "plugin/guarded_load.h"
+
+// The steps of a load, in the order they are reported. A fault is lent for the report only.
+struct PluginReleased {};                        // the previous plugin, if any, was released
+struct ReleaseFaulted { const LoadFault* fault; };  // its detach code faulted
+struct LibraryLoaded { bool loaded; };           // the library was loaded, or could not be
+struct StartupFaulted { const LoadFault* fault; };  // the failed load's start-up code faulted
+struct ExportResolved {                          // one per export, after every look-up is done
+  int exportIndex;
+  bool present;
+};
+using LoadEvent =
+    std::variant<PluginReleased, ReleaseFaulted, LibraryLoaded, StartupFaulted, ExportResolved>;
+
+// Where a load reports its steps: the window's result list, or the checker's record.
+class LoadReport {
+ public:
+  virtual void Report(const LoadEvent& event) = 0;
+
+ protected:
+  ~LoadReport() = default;
+};
 
 // The loaded plugin library; null at start, after a failed load and after a release.
 extern HMODULE PluginModule;
@@ -17,14 +40,14 @@ extern HMODULE PluginModule;
 void ReleasePlugin();
 
 // Releases the current plugin and loads the library at `path` (a bare file name is searched the
-// platform's way). Appends "DLL解放", then "DLLロード -> NG" and returns false when the library
-// cannot be loaded; otherwise "DLLロード -> OK", resolves all 24 exports into PluginTable and only
-// then appends one "...<name> -> OK" or "...<name> -> NG" line per export in export order.
-// A fault of the released library's detach code is reported after "DLL解放".
-bool LoadPluginLibrary(ReportSink& sink, const char* path);
+// platform's way). Reports PluginReleased (and ReleaseFaulted when the detach code faulted), then
+// LibraryLoaded; a library that cannot be loaded is followed by StartupFaulted when its start-up
+// code faulted, and false is returned. Otherwise all 24 exports are resolved into PluginTable and
+// only then reported, one ExportResolved each in export order.
+bool LoadPluginLibrary(LoadReport& report, const char* path);
 // The same, telling what made the load fail when the library's start-up code faulted
 // (fault.happened).
-bool LoadPluginLibrary(ReportSink& sink, const char* path, LoadFault& fault);
-// The same, for a library known by its Unicode name: the lines and the table are the same, and the
-// file is found whatever the process's ANSI code page.
-bool LoadPluginLibrary(ReportSink& sink, const wchar_t* path, LoadFault& fault);
+bool LoadPluginLibrary(LoadReport& report, const char* path, LoadFault& fault);
+// The same, for a library known by its Unicode name: the events and the table are the same, and
+// the file is found whatever the process's ANSI code page.
+bool LoadPluginLibrary(LoadReport& report, const wchar_t* path, LoadFault& fault);

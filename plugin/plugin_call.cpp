@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
 
 #include "plugin/fault_report.h"
 
@@ -278,66 +277,46 @@ class AbortInterception {
   int outerErrorMode_;
 };
 
-void AppendFaultLine(ReportSink& sink, const char* exportName, const GuardFrame& frame) {
+// How the abandoned call of `frame` ended, named now: the plugin's module is still loaded.
+CallFault AbandonmentOf(const GuardFrame& frame) {
+  CallFault fault;
+  char name[kPlaceSize];
   if (frame.processEndRequest[0] != '\0') {
-    const std::string line = std::string("エラー：プラグインの呼び出し中にプロセスの終了 (") +
-                             frame.processEndRequest + ") が要求されました (" + exportName +
-                             ")：終了させずに呼び出しを打ち切りました";
-    sink.AppendLine(line.c_str());
-    return;
+    fault.kind = CallFault::Kind::ProcessEnd;
+    fault.processEndRequest = frame.processEndRequest;
+  } else if (frame.aborted) {
+    fault.kind = CallFault::Kind::Abort;
+    NameModule(reinterpret_cast<uintptr_t>(frame.entry), name, sizeof name);
+    fault.place = name;
+  } else {
+    fault.record = frame.fault;
+    NamePlace(frame.fault, name, sizeof name);
+    fault.place = name;
   }
-  if (frame.aborted) {
-    char module[kPlaceSize];
-    NameModule(reinterpret_cast<uintptr_t>(frame.entry), module, sizeof module);
-    const std::string line =
-        std::string("エラー：プラグインの呼び出し中に異常終了 (abort) が要求されました (") +
-        module + ")：プラグインの外に出た C++ 例外などが原因です";
-    sink.AppendLine(line.c_str());
-    return;
-  }
-  char place[kPlaceSize];
-  NamePlace(frame.fault, place, sizeof place);
-  const std::string line = "エラー：プラグインの呼び出し中に" + DescribeFault(frame.fault, place);
-  sink.AppendLine(line.c_str());
+  return fault;
 }
 
-// The stack and the callee-saved registers have been put back already; says what was out of place.
-void AppendConventionLines(ReportSink& sink, const char* exportName, const GuardFrame& frame) {
-  char line[256];
+// What the plugin left out of place; the stack and the callee-saved registers have been put back
+// already.
+std::vector<ConventionBreach> BreachesOf(const GuardFrame& frame) {
+  std::vector<ConventionBreach> breaches;
   const int32_t drift = static_cast<int32_t>(frame.after[kEsp] - frame.before[kEsp]);
   if (drift != 0 && drift == -4 * frame.slotCount) {
-    std::snprintf(line, sizeof line,
-                  "エラー：呼び出し規約違反：%s は cdecl "
-                  "でエクスポートされています。スタックを元に戻しました",
-                  exportName);
-    sink.AppendLine(line);
+    breaches.push_back({ConventionBreach::Kind::Cdecl, drift, 0});
   } else if (drift != 0) {
-    std::snprintf(
-        line, sizeof line,
-        "エラー：呼び出し規約違反：%s の引数の数が違います (呼び出し後のスタックのずれ %+d "
-        "バイト)。スタックを元に戻しました",
-        exportName, static_cast<int>(drift));
-    sink.AppendLine(line);
+    breaches.push_back({ConventionBreach::Kind::ParameterBytes, drift, 0});
   }
-  static const char* const kNames[kEsp] = {"EBX", "ESI", "EDI", "EBP"};
-  std::string changed;
+  uint8_t unsaved = 0;
   for (int reg = kEbx; reg < kEsp; ++reg) {
-    if (frame.after[reg] != frame.before[reg])
-      changed += std::string(changed.empty() ? "" : " ") + kNames[reg];
+    if (frame.after[reg] != frame.before[reg]) unsaved |= 1u << (reg - kEbx);
   }
-  if (!changed.empty()) {
-    std::snprintf(
-        line, sizeof line,
-        "エラー：呼び出し規約違反：%s がレジスタ %s を保存していません。レジスタを元に戻しました",
-        exportName, changed.c_str());
-    sink.AppendLine(line);
-  }
+  if (unsaved != 0) breaches.push_back({ConventionBreach::Kind::UnsavedRegisters, 0, unsaved});
+  return breaches;
 }
 
 }  // namespace
 
-bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int slotCount,
-                int16_t& result) {
+CallOutcome CallPlugin(int exportIndex, const uint32_t* slots, int slotCount) {
   GuardFrame frame{};
   frame.handler = reinterpret_cast<void*>(&GuardHandler);
   frame.entry = PluginTable[exportIndex];
@@ -352,16 +331,17 @@ bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int sl
     AbortInterception abortInterception;
     abandoned = InvokeNested(frame);
   }
-  const char* const exportName = kExports[exportIndex].name;
+  CallOutcome outcome;
   if (abandoned) {
     // Without a new guard page the next overflow would end the process.
     if (frame.fault.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuard();
-    AppendFaultLine(sink, exportName, frame);
-    return false;
+    outcome.fault = AbandonmentOf(frame);
+    return outcome;
   }
-  result = static_cast<int16_t>(frame.eax & 0xFFFF);
-  AppendConventionLines(sink, exportName, frame);
-  return true;
+  outcome.returned = true;
+  outcome.result = static_cast<int16_t>(frame.eax & 0xFFFF);
+  outcome.breaches = BreachesOf(frame);
+  return outcome;
 }
 
 void AbandonCallForProcessEnd(const char* request) {

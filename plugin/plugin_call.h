@@ -1,30 +1,39 @@
 // The one way into a plugin: every export is called through CallPlugin.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "plugin/contract.h"
 #include "plugin/fault_report.h"
 
-// Calls a stdcall entry point with `slotCount` 32-bit stack slots (slots[0] is the first, leftmost
-// parameter). Returns true when the call came back normally, with `result` set to the low 16 bits
-// of the returned value, sign-extended. Returns false when the call could not be completed; a line
-// saying why has then been appended to `sink`, and the caller abandons the request.
+// How a plugin call ended: it came back, with its result and what it broke of the calling
+// convention, or it was abandoned, and why.
+struct CallOutcome {
+  bool returned = false;
+  int16_t result = 0;  // when returned: the low 16 bits of EAX, sign-extended
+  std::vector<ConventionBreach> breaches;  // when returned: one per kind, in the order of its kind
+  CallFault fault;                         // when not returned
+};
+
+// Calls the stdcall entry point PluginTable[exportIndex] with `slotCount` 32-bit stack slots
+// (slots[0] is the first, leftmost parameter), and tells how the call ended; the caller abandons
+// the request when it did not come back.
 //
-// A call that faults (an exception of any kind, or an abort of the plugin's runtime, such as a C++
-// exception that leaves the plugin) returns false with one "エラー：" line naming the exception and
-// where it happened. A call that returns with the stack or the callee-saved registers out of place
-// (a cdecl export, a wrong parameter list, a register not preserved) has them put back, one
-// "エラー：" line per kind of breach, and still returns true with its result.
-bool CallPlugin(ReportSink& sink, int exportIndex, const uint32_t* slots, int slotCount,
-                int16_t& result);
+// A call that faults (an exception of any kind, an abort of the plugin's runtime, such as a C++
+// exception that leaves the plugin, or a request to end the process) is abandoned, with its place
+// named while the plugin is loaded. A call that returns with the stack or the callee-saved
+// registers out of place (a cdecl export, a wrong parameter list, a register not preserved) has
+// them put back, and still comes back with its result.
+CallOutcome CallPlugin(int exportIndex, const uint32_t* slots, int slotCount);
 
 // Room for how a plugin asked to end the process, e.g. "TerminateProcess(自プロセス, 1)".
 constexpr size_t kProcessEndRequestSize = 64;
 
 // Called when the plugin asks to end the process (`request` says how, e.g. "ExitProcess(0)"):
-// abandons the plugin call under way on this thread, which then fails with one "エラー：" line
-// naming the export. Returns only when no plugin call is under way on this thread.
+// abandons the plugin call under way on this thread, which then ends as a process-end request.
+// Returns only when no plugin call is under way on this thread.
 void AbandonCallForProcessEnd(const char* request);
 
 // Runs `function(argument)`, a stdcall function of one parameter that is the system's own work on

@@ -1,18 +1,19 @@
 // What a request run needs from its surroundings: the window's controls (or a checker's inputs)
-// and a place for the report lines. The runner asks for each input at the moment it needs it, so
-// a window adapter reads every control afresh, exactly when and as often as a run reads it.
+// and a place for its events. The runner asks for each input at the moment it needs it, so a
+// window adapter reads every control afresh, exactly when and as often as a run reads it.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include <optional>
 
 #include "plugin/contract.h"
+#include "request/run_event.h"
 
-class RequestBench : public ReportSink {
+class RequestBench : public RunReport {
  public:
-  // The index of the selected key type entry; -1 when nothing is selected. Asked first, on every run.
-  virtual int KeyTypeIndex() = 0;
+  // The selected key type; none when nothing is selected. Asked first, on every run.
+  virtual std::optional<KeyType> SelectedKeyType() = 0;
   // The selected request's text into `name` (zero-filled, `capacity` bytes); left empty when nothing
   // is selected.
   virtual void ReadRequestName(char* name, int capacity) = 0;
@@ -29,19 +30,6 @@ class RequestBench : public ReportSink {
   // whatever the process's code page, and has no path box to read.
   virtual HANDLE OpenListDataFile();
   virtual void ReadDatFilePath(char* /*text*/, int /*limit*/) {}
-
-  // Observation for callers that record more than the report lines. A plugin call begins and
-  // ends (also when it did not come back normally: its failure line is then appended before the
-  // end); nothing but the call itself lies between the two, so a timer between them times the
-  // plugin alone.
-  virtual void PluginCallBegins(int /*exportIndex*/) {}
-  virtual void PluginCallEnds() {}
-  // A call that came back, with the size of the buffer it was handed (0 when it got none) and its
-  // 16-bit result.
-  virtual void PluginReturned(int /*exportIndex*/, int32_t /*bufferSize*/, int16_t /*result*/) {}
-  // The text that a text request's second call left in the buffer, told just before it is appended
-  // as the last line (an empty text is not appended): the plugin's answer, whatever it says.
-  virtual void ReturnedText(const char* /*text*/) {}
 
  protected:
   ~RequestBench() = default;

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "plugin/fault_report.h"
 #include "plugin/plugin_call.h"
@@ -27,21 +28,24 @@ int32_t ReadRequestedLength(RequestBench& bench) {
   return static_cast<int32_t>(length);
 }
 
-// Shows what the plugin left in the buffer, reading nothing beyond the buffer's last byte.
+// Reports what the plugin left in the buffer, reading nothing beyond the buffer's last byte.
 void ShowReturnedText(RequestBench& bench, const ResultBuffer& buffer, int16_t requiredSize,
                       ReturnedTextCheck check) {
   const size_t size = static_cast<size_t>(buffer.size());
   const size_t length = std::find(buffer.data(), buffer.data() + size, '\0') - buffer.data();
-  if (length == size) bench.AppendLine("警告：プラグインが返したテキストがバッファ内で終わっていません");
+  if (length == size) bench.Report(BufferChecked{BufferFinding::TextNotTerminated});
   if (length > static_cast<size_t>(requiredSize)) {
-    bench.AppendLine("警告：プラグインが返したテキストが必要バイト数より長くなっています");
+    bench.Report(BufferChecked{BufferFinding::TextLongerThanAsked});
   }
-  const std::string text(buffer.data(), length);
-  if (check) {
-    if (const char* warning = check(text.c_str())) bench.AppendLine(warning);
+  ReturnedText returned{std::string(buffer.data(), length)};
+  if (check) check(bench, returned.text.c_str());
+  bench.Report(std::move(returned));
+}
+
+void CheckSaleDateForm(RunReport& report, const char* text) {
+  if (const std::optional<DateForm> missed = MissedDateForm(text)) {
+    report.Report(SaleDateMisformed{*missed});
   }
-  bench.ReturnedText(text.c_str());
-  bench.AppendLine(text.c_str());
 }
 
 bool ShouldRun(const char* listData, int exportIndex) {
@@ -49,23 +53,29 @@ bool ShouldRun(const char* listData, int exportIndex) {
 }
 
 void RequestNegotiatedText(RequestBench& bench, const char* listData, const char* key,
-                           int16_t keyType, const char* label, int exportIndex,
-                           ReturnedTextCheck check) {
+                           int16_t keyType, int exportIndex, ReturnedTextCheck check) {
   if (!ShouldRun(listData, exportIndex)) return;
-  bench.AppendLine(label);
+  bench.Report(RequestLabel{exportIndex});
   const uint32_t leading[3] = {PointerSlot(listData), PointerSlot(key), KeyTypeSlot(keyType)};
   NegotiateText(bench, exportIndex, leading, 3, check);
 }
 
 }  // namespace
 
-bool CallPluginFor(RequestBench& bench, int exportIndex, const uint32_t* slots, int slotCount,
+bool CallPluginFor(RunReport& report, int exportIndex, const uint32_t* slots, int slotCount,
                    int32_t bufferSize, int16_t& result) {
-  bench.PluginCallBegins(exportIndex);
-  const bool cameBack = CallPlugin(bench, exportIndex, slots, slotCount, result);
-  bench.PluginCallEnds();
-  if (cameBack) bench.PluginReturned(exportIndex, bufferSize, result);
-  return cameBack;
+  report.Report(CallStarted{exportIndex, bufferSize});
+  CallOutcome outcome = CallPlugin(exportIndex, slots, slotCount);
+  if (!outcome.returned) {
+    report.Report(CallAbandoned{exportIndex, std::move(outcome.fault)});
+    return false;
+  }
+  result = outcome.result;
+  report.Report(CallReturned{exportIndex, bufferSize, result});
+  for (const ConventionBreach& breach : outcome.breaches) {
+    report.Report(ConventionBroken{exportIndex, breach});
+  }
+  return true;
 }
 
 void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leadingSlots,
@@ -82,22 +92,21 @@ void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leading
   int16_t requiredSize = 0;
   if (!CallPluginFor(bench, exportIndex, slots, slotCount, 0, requiredSize)) return;
   if (requiredSize <= 0) {
-    ReportPluginStatus(bench, requiredSize);
+    bench.Report(StatusAnswered{requiredSize});
     return;
   }
-  bench.AppendLine(("必要バイト数 : " + NumberToText(requiredSize)).c_str());
+  bench.Report(SizeRequired{requiredSize});
 
   int32_t bufferSize = requiredSize;
   const int32_t requestedLength = ReadRequestedLength(bench);
   if (requestedLength > 0) {
-    bench.AppendLine(
-        ("バイト数 : " + NumberToText(requestedLength) + " でリクエストしてみるテスト").c_str());
+    bench.Report(LengthRequested{requestedLength});
     bufferSize = requestedLength;
   }
 
   ResultBuffer buffer(bufferSize);
   if (!buffer.data()) {
-    bench.AppendLine("エラー：結果バッファを確保できませんでした");
+    bench.Report(RunStopped{RunStop::NoRoomForBuffer});
     return;
   }
   bufferVariable = buffer.data();
@@ -106,35 +115,34 @@ void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leading
   const LabelledRegion bufferEndLabel(FaultRegion::BufferEnd, buffer.data() + buffer.size(), 4096);
   int16_t status = 0;
   if (!CallPluginFor(bench, exportIndex, slots, slotCount, bufferSize, status)) return;
-  ReportPluginStatus(bench, status);
+  bench.Report(StatusAnswered{status});
   // Another address in the variable is not ours: it is neither read nor freed.
   if (bufferVariable != buffer.data()) {
-    bench.AppendLine("警告：プラグインがバッファのアドレスを書き換えました");
+    bench.Report(BufferChecked{BufferFinding::VariableReplaced});
     return;
   }
   ShowReturnedText(bench, buffer, requiredSize, check);
 }
 
 void RequestSizedText(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
-                      const char* label, int exportIndex) {
-  RequestNegotiatedText(bench, listData, key, keyType, label, exportIndex, nullptr);
+                      int exportIndex) {
+  RequestNegotiatedText(bench, listData, key, keyType, exportIndex, nullptr);
 }
 
 void RequestSaleDate(RequestBench& bench, const char* listData, const char* key, int16_t keyType) {
-  RequestNegotiatedText(bench, listData, key, keyType, kExports[kGetSaleDate].label, kGetSaleDate,
-                        SaleDateWarning);
+  RequestNegotiatedText(bench, listData, key, keyType, kGetSaleDate, CheckSaleDateForm);
 }
 
 void RequestNumber(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
-                   const char* label, int exportIndex) {
+                   int exportIndex) {
   if (!ShouldRun(listData, exportIndex)) return;
-  bench.AppendLine(label);
+  bench.Report(RequestLabel{exportIndex});
   const uint32_t slots[3] = {PointerSlot(listData), PointerSlot(key), KeyTypeSlot(keyType)};
   int16_t value = 0;
   if (!CallPluginFor(bench, exportIndex, slots, 3, 0, value)) return;
   if (value < 0) {
-    ReportPluginStatus(bench, value);
+    bench.Report(StatusAnswered{value});
   } else {
-    bench.AppendLine(NumberToText(value).c_str());
+    bench.Report(NumberAnswer{static_cast<double>(value)});
   }
 }

@@ -6,7 +6,6 @@
 #include "request/observed_call.h"
 #include "request/page_region.h"
 #include "request/size_negotiation.h"
-#include "text/number_text.h"
 
 namespace {
 
@@ -41,29 +40,29 @@ int FindRequest(const char* name) {
 
 void ShowPluginVersion(RequestBench& bench) {
   if (!PluginTable[kGetPluginVersion]) return;
-  bench.AppendLine(kExports[kGetPluginVersion].label);
+  bench.Report(RequestLabel{kGetPluginVersion});
   int16_t version = 0;
   if (!CallPluginFor(bench, kGetPluginVersion, nullptr, 0, 0, version)) return;
-  bench.AppendLine(NumberToText(version / 100.0).c_str());
+  bench.Report(NumberAnswer{version / 100.0});
 }
 
 void RequestPluginText(RequestBench& bench, int exportIndex) {
   if (!PluginTable[exportIndex]) return;
-  bench.AppendLine(kExports[exportIndex].label);
+  bench.Report(RequestLabel{exportIndex});
   NegotiateText(bench, exportIndex, nullptr, 0, nullptr);
 }
 
-// The file's size, or false with an error line when it cannot be taken or, with the zero byte
-// that follows the content, does not fit a 32-bit size.
+// The file's size, or false after saying why the run stops when it cannot be taken or, with the
+// zero byte that follows the content, does not fit a 32-bit size.
 bool TakeFileSize(RequestBench& bench, HANDLE file, DWORD& size) {
   DWORD high = 0;
   size = GetFileSize(file, &high);
   if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-    bench.AppendLine("エラー：リストデータファイルのサイズを取得できませんでした");
+    bench.Report(RunStopped{RunStop::ListFileSizeUnknown});
     return false;
   }
   if (high != 0 || size + 1 == 0) {
-    bench.AppendLine("エラー：リストデータファイルが大きすぎて読み込めません");
+    bench.Report(RunStopped{RunStop::ListFileTooLarge});
     return false;
   }
   return true;
@@ -74,18 +73,18 @@ void RunRequestOnData(RequestBench& bench, const char* listData, const char* key
   if (request == kGetSaleDate) {
     RequestSaleDate(bench, listData, key, keyType);
   } else if (kExports[request].pattern == CallPattern::Numeric) {
-    RequestNumber(bench, listData, key, keyType, kExports[request].label, request);
+    RequestNumber(bench, listData, key, keyType, request);
   } else {
-    RequestSizedText(bench, listData, key, keyType, kExports[request].label, request);
+    RequestSizedText(bench, listData, key, keyType, request);
   }
 }
 
 // The list-data file's whole content and one zero byte, in a region made read-only; an absent
-// region, after its line, when the file cannot be opened or read into memory.
+// region, after saying why the run stops, when the file cannot be opened or read into memory.
 PageRegion ReadListData(RequestBench& bench) {
   FileHandle file(bench.OpenListDataFile());
   if (!file.IsOpen()) {
-    bench.AppendLine("リストデータファイルが開けませんでした");
+    bench.Report(RunStopped{RunStop::ListFileNotOpened});
     return PageRegion(0);
   }
   DWORD size = 0;
@@ -93,7 +92,7 @@ PageRegion ReadListData(RequestBench& bench) {
   // Fresh pages are zero, so the byte after the content is the terminating zero.
   PageRegion listData(size + 1);
   if (!listData.data()) {
-    bench.AppendLine("エラー：リストデータを読み込むメモリを確保できませんでした");
+    bench.Report(RunStopped{RunStop::NoRoomForListData});
     return listData;
   }
   // A short or failed read leaves zero bytes where nothing arrived.
@@ -110,12 +109,12 @@ void RunDataRequest(RequestBench& bench, int request, int16_t keyType) {
   if (!listData.data()) return;
   PageRegion key(kKeyRegionSize);
   if (!key.data()) {
-    bench.AppendLine("エラー：テストキーを置くメモリを確保できませんでした");
+    bench.Report(RunStopped{RunStop::NoRoomForKey});
     return;
   }
   bench.ReadTestKey(key.data(), kKeyRegionSize);
   key.MakeReadOnly();
-  // A plugin that faults on either region is told so by name in its report line.
+  // A plugin that faults on either region has it named in its fault.
   const LabelledRegion listLabel(FaultRegion::ListData, listData.data(), listData.size());
   const LabelledRegion keyLabel(FaultRegion::Key, key.data(), kKeyRegionSize);
   if (request >= 0) RunRequestOnData(bench, listData.data(), key.data(), keyType, request);
@@ -131,7 +130,7 @@ HANDLE RequestBench::OpenListDataFile() {
 }
 
 void RunRequest(RequestBench& bench) {
-  const int16_t keyType = KeyTypeCode(bench.KeyTypeIndex());
+  const int16_t keyType = KeyTypeCode(bench.SelectedKeyType());
   char name[128] = {};
   bench.ReadRequestName(name, sizeof name);
   const int request = FindRequest(name);

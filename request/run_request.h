@@ -1,4 +1,4 @@
-// One run of the request selected on the bench, from reading the inputs to the last report line.
+// One run of the request selected on the bench, from reading the inputs to its last event.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,6 @@ void RunRequest(RequestBench& bench);
 // `exportIndex` names the entry point in PluginTable (which may be absent). Both return silently
 // when the list data is empty or the entry point is absent.
 void RequestSizedText(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
-                      const char* label, int exportIndex);
+                      int exportIndex);
 void RequestNumber(RequestBench& bench, const char* listData, const char* key, int16_t keyType,
-                   const char* label, int exportIndex);
+                   int exportIndex);

@@ -4,9 +4,6 @@
 
 namespace {
 
-const char kYearMonthWarning[] = "[警告]YYYY-mm形式じゃないみたい";
-const char kFullDateWarning[] = "[警告]YYYY-mm-dd形式じゃないみたい";
-
 // 1-based byte position of the first hyphen at or after start, or 0 when there is none.
 // A hyphen byte is never the second byte of a double-byte character.
 size_t HyphenFrom(const char* text, size_t start) {
@@ -16,18 +13,20 @@ size_t HyphenFrom(const char* text, size_t start) {
 
 }  // namespace
 
-const char* SaleDateWarning(const char* text) {
+std::optional<DateForm> MissedDateForm(const char* text) {
   switch (std::strlen(text)) {
     case 4:
-      return nullptr;
+      return std::nullopt;
     case 7:
-      return HyphenFrom(text, 1) == 5 ? nullptr : kYearMonthWarning;
+      if (HyphenFrom(text, 1) == 5) return std::nullopt;
+      return DateForm::YearMonth;
     case 10: {
       size_t first = HyphenFrom(text, 1);
       size_t fromSeventh = HyphenFrom(text, 7);
-      return first == 5 && fromSeventh == 8 ? nullptr : kFullDateWarning;
+      if (first == 5 && fromSeventh == 8) return std::nullopt;
+      return DateForm::FullDate;
     }
     default:
-      return kFullDateWarning;
+      return DateForm::FullDate;
   }
 }

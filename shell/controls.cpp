@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugin/contract.h"
+#include "shell/key_type_combo.h"
 #include "shell/main_window.h"
 #include "shell/settings.h"
 
@@ -74,8 +75,8 @@ void CreateControls() {
 void FillInitialContents() {
   SetControlText(VersionLabel, kVersionText);
   RefillRequestList();
-  for (const char* name : kKeyTypeNames) {
-    SendToControl(KeyTypeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  for (const KeyTypeEntry& entry : kKeyTypeEntries) {
+    SendToControl(KeyTypeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text));
   }
   LoadSettings();
 }

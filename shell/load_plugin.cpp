@@ -1,14 +1,15 @@
 #include "plugin/loader.h"
+#include "request/report_lines.h"
 #include "shell/actions.h"
 #include "shell/controls.h"
 #include "shell/file_chooser.h"
 
 namespace {
 
-// The loader's report lines go to ResultList.
-class ResultListSink : public ReportSink {
+// Each step of the load shows its line in ResultList as it comes.
+class ResultListReport final : public LoadReport {
  public:
-  void AppendLine(const char* line) override { AppendResultLine(line); }
+  void Report(const LoadEvent& event) override { AppendResultLine(ReportLine(event).c_str()); }
 };
 
 }  // namespace
@@ -20,8 +21,8 @@ void LoadPlugin() {
   ReadControlText(PluginEdit, path);
   if (path[0] == '\0') return;  // nothing chosen and nothing typed: no release, no load
 
-  ResultListSink sink;
-  LoadPluginLibrary(sink, path);
+  ResultListReport report;
+  LoadPluginLibrary(report, path);
   // Also after a failed load: the released library's requests must leave the list.
   RefillRequestList();
 }

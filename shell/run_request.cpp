@@ -1,18 +1,23 @@
 // RunButton: the request runner with the main window's controls as its bench.
 #include <windows.h>
 
+#include "request/report_lines.h"
 #include "request/run_request.h"
 #include "shell/actions.h"
 #include "shell/controls.h"
+#include "shell/key_type_combo.h"
 
 namespace {
 
-// Reads every control at the moment the runner asks for it.
+// Reads every control at the moment the runner asks for it, and shows each event's line as it
+// comes.
 class WindowBench final : public RequestBench {
  public:
-  void AppendLine(const char* line) override { AppendResultLine(line); }
+  void Report(const RunEvent& event) override { AppendResultLine(ReportLine(event).c_str()); }
 
-  int KeyTypeIndex() override { return ComboSelection(KeyTypeCombo); }
+  std::optional<KeyType> SelectedKeyType() override {
+    return KeyTypeOfEntry(ComboSelection(KeyTypeCombo));
+  }
 
   void ReadRequestName(char* name, int capacity) override {
     const int selection = ComboSelection(RequestCombo);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "plugin/contract.h"
 #include "shell/controls.h"
+#include "shell/key_type_combo.h"
 #include "shell/main_window.h"
 
 namespace {

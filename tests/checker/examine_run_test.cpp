@@ -75,7 +75,7 @@ class ExamineRunTest : public ::testing::Test {
     inputs.requestedLength = requestedLength;
     CheckerBench bench(inputs);
     RunOneRequest(bench, DescribeInputs(inputs));
-    lines_ = bench.lines();
+    lines_ = ReportLines(bench.events());
     return ExamineRun(bench);
   }
 
@@ -90,7 +90,7 @@ TEST_F(ExamineRunTest, AWellBehavedTextRequest) {
   EXPECT_TRUE(o.hasAnswer && o.answer == 4 && o.bufferSize == 3);
   EXPECT_TRUE(o.hasText);
   EXPECT_EQ(o.text, "ab");
-  EXPECT_TRUE(o.warnings.empty() && o.conventionLines.empty() && o.failureLines.empty());
+  EXPECT_TRUE(o.warnings.empty() && o.breaches.empty() && !o.abandoned);
 }
 
 TEST_F(ExamineRunTest, AStatusMessageBeforeTheTextIsNeitherTextNorWarning) {
@@ -117,7 +117,9 @@ TEST_F(ExamineRunTest, AZeroProbeIsAWarningAndEndsTheRequest) {
   const RequestOutcome o = Run(kGetGenre, reinterpret_cast<void*>(&ZeroProbe));
   EXPECT_TRUE(o.hasProbe && o.probe == 0);
   EXPECT_FALSE(o.hasAnswer);
-  EXPECT_EQ(o.warnings, std::vector<std::string>{StatusMessage(0)});
+  ASSERT_EQ(o.warnings.size(), 1u);
+  const auto* status = std::get_if<StatusAnswered>(&o.warnings[0]);
+  EXPECT_TRUE(status && status->code == 0);
   EXPECT_FALSE(IsBenchFinding(o.warnings[0]));  // the plugin's own answer
 }
 
@@ -125,7 +127,7 @@ TEST_F(ExamineRunTest, AnEmptySaleDateGivesTheDateWarningAndNoText) {
   const RequestOutcome o = Run(kGetSaleDate, reinterpret_cast<void*>(&BadDate));
   EXPECT_FALSE(o.hasText);
   ASSERT_EQ(o.warnings.size(), 1u);
-  EXPECT_EQ(o.warnings[0].rfind("[警告]", 0), 0u);
+  EXPECT_TRUE(std::holds_alternative<SaleDateMisformed>(o.warnings[0]));
   EXPECT_FALSE(IsBenchFinding(o.warnings[0]));
 }
 
@@ -140,7 +142,7 @@ TEST_F(ExamineRunTest, ConventionBreachesAreSeparatedFromTheAnswer) {
   const RequestOutcome o = Run(kGetImgNum, reinterpret_cast<void*>(&CdeclNumber));
   EXPECT_TRUE(o.completed);
   EXPECT_EQ(o.answer, 7);
-  EXPECT_EQ(o.conventionLines.size(), 1u);
+  EXPECT_EQ(o.breaches.size(), 1u);
   EXPECT_EQ(lines_.back(), "7");
 }
 
@@ -148,14 +150,14 @@ TEST_F(ExamineRunTest, FaultsOnEitherCallLeaveTheRunIncomplete) {
   const RequestOutcome first = Run(kGetR, reinterpret_cast<void*>(&NullWrite));
   EXPECT_TRUE(first.called);
   EXPECT_FALSE(first.completed);
-  ASSERT_EQ(first.failureLines.size(), 1u);
-  EXPECT_EQ(first.failureLines[0], lines_.back());
+  ASSERT_EQ(FailureLines(first).size(), 1u);
+  EXPECT_EQ(FailureLines(first)[0], lines_.back());
 
   const RequestOutcome second = Run(kGetKana, reinterpret_cast<void*>(&OverrunsSecondCall), "2");
   EXPECT_FALSE(second.completed);
   EXPECT_TRUE(second.hasProbe);
-  EXPECT_EQ(second.failureLines.size(), 1u);  // the override line is not part of it
-  EXPECT_TRUE(second.conventionLines.empty());
+  EXPECT_EQ(FailureLines(second).size(), 1u);  // the override line is not part of it
+  EXPECT_TRUE(second.breaches.empty());
 }
 
 TEST_F(ExamineRunTest, AnAbsentExportOrUnreadableListIsNoCall) {

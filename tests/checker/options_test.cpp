@@ -23,7 +23,7 @@ TEST(Options, ReadsEveryOptionOfTheManualMode) {
   EXPECT_EQ(options.pluginPath, "p.dll");
   EXPECT_EQ(options.listPath, "l.txt");
   EXPECT_EQ(options.keys, std::vector<std::string>{"a b"});
-  EXPECT_EQ(options.keyTypes, std::vector<int>{3});
+  EXPECT_EQ(options.keyTypes, std::vector<std::optional<KeyType>>{KeyType::BodyExt});
   EXPECT_EQ(options.requests, (std::vector<int>{kGetYear, kGetTitle}));
   EXPECT_TRUE(options.hasRequestedLength);
   EXPECT_EQ(options.requestedLength, "12.9");
@@ -33,15 +33,21 @@ TEST(Options, ReadsEveryOptionOfTheManualMode) {
   EXPECT_EQ(options.junitPath, "r.xml");
 }
 
-TEST(Options, KeyTypeNamesMapToTheWindowsEntries) {
+TEST(Options, KeyTypeNamesMapToTheKeyTypes) {
   const struct {
     const char* name;
-    int index;
-  } kNames[] = {{"crc16", 0}, {"crc32", 1}, {"body", 2}, {"body.ext", 3}, {"none", -1}, {"CRC16", -2}, {"", -2}};
+    bool known;
+    std::optional<KeyType> keyType;
+  } kNames[] = {{"crc16", true, KeyType::Crc16},  {"crc32", true, KeyType::Crc32},
+                {"body", true, KeyType::Body},    {"body.ext", true, KeyType::BodyExt},
+                {"none", true, std::nullopt},     {"CRC16", false, std::nullopt},
+                {"", false, std::nullopt}};
   for (const auto& k : kNames) {
-    EXPECT_EQ(KeyTypeFromOptionName(k.name), k.index) << k.name;
-    if (k.index != -2) {
-      EXPECT_STREQ(KeyTypeOptionName(k.index), k.name);
+    std::optional<KeyType> keyType = KeyType::Body;
+    EXPECT_EQ(KeyTypeFromOptionName(k.name, keyType), k.known) << k.name;
+    if (k.known) {
+      EXPECT_EQ(keyType, k.keyType) << k.name;
+      EXPECT_STREQ(KeyTypeOptionName(k.keyType), k.name);
     }
   }
 }

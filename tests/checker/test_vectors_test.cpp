@@ -29,12 +29,12 @@ TEST(TestVectors, ReadsCasesWithTheirFieldsAndExpectedLines) {
   EXPECT_EQ(cases[0].line, 2);
   EXPECT_EQ(cases[0].list, "lists/a b.txt");
   EXPECT_EQ(cases[0].key, " two spaces ");
-  EXPECT_EQ(cases[0].keyTypeIndex, 3);
+  EXPECT_EQ(cases[0].keyType, KeyType::BodyExt);
   EXPECT_EQ(cases[0].request, kGetTitle);
   EXPECT_EQ(cases[0].requestedLength, "12.9");
   EXPECT_EQ(cases[0].expected, (std::vector<std::string>{"[x]", " indented "}));
   EXPECT_EQ(cases[1].key, "");
-  EXPECT_EQ(cases[1].keyTypeIndex, 1);  // the default
+  EXPECT_EQ(cases[1].keyType, KeyType::Crc32);  // the default
   EXPECT_TRUE(cases[1].expected.empty());
 }
 

@@ -5,38 +5,42 @@
 
 #include "plugin/contract.h"
 #include "plugin/plugin_call.h"
+#include "request/report_lines.h"
 
 namespace {
 
-struct Lines : ReportSink {
-  std::string all;
-  void AppendLine(const char* line) override { all += std::string(line) + "\n"; }
-};
-
 TEST(Contract, TextsAreShiftJisBytes) {
   // "[国]" is 5B 8D 91 5D in Shift-JIS; a UTF-8 build would give 5B E5 9B BD 5D.
-  EXPECT_STREQ(kExports[kGetCountry].label, "\x5B\x8D\x91\x5D");
-  EXPECT_STREQ(StatusMessage(-512), "エラー：リストファイル中に指定されたキーが無い");
+  EXPECT_EQ(ReportLine(RequestLabel{kGetCountry}), "\x5B\x8D\x91\x5D");
+  EXPECT_EQ(ReportLine(StatusAnswered{-512}), "エラー：リストファイル中に指定されたキーが無い");
+  // "[警告]" is 8C 78 8D 90.
+  EXPECT_EQ(ReportLine(SaleDateMisformed{DateForm::YearMonth}),
+            "[\x8c\x78\x8d\x90]YYYY-mm" "\x8c\x60\x8e\xae"
+            "\x82\xb6\x82\xe1\x82\xc8\x82\xa2\x82\xdd\x82\xbd\x82\xa2");
+  EXPECT_EQ(ReportLine(SaleDateMisformed{DateForm::FullDate}),
+            "[\x8c\x78\x8d\x90]YYYY-mm-dd" "\x8c\x60\x8e\xae"
+            "\x82\xb6\x82\xe1\x82\xc8\x82\xa2\x82\xdd\x82\xbd\x82\xa2");
 }
 
 TEST(Contract, StatusCodesMatchExactly) {
   const int16_t known[] = {0, -256, -512, -513, -768, -769};
-  for (int16_t code : known) EXPECT_NE(StatusMessage(code), nullptr) << code;
+  for (int16_t code : known) {
+    EXPECT_TRUE(IsStatusCode(code)) << code;
+    EXPECT_NE(ReportLine(StatusAnswered{code}), "") << code;
+  }
   const int16_t unknown[] = {-1, -257, -511, -514, -767, -770, -32768, 1, 24, 32767};
   for (int16_t code : unknown) {
-    Lines lines;
-    ReportPluginStatus(lines, code);
-    EXPECT_EQ(lines.all, "") << code;
+    EXPECT_FALSE(IsStatusCode(code)) << code;
+    EXPECT_EQ(ReportLine(StatusAnswered{code}), "") << code;
   }
 }
 
 TEST(Contract, KeyTypeCodes) {
-  EXPECT_EQ(KeyTypeCode(0), 16);
-  EXPECT_EQ(KeyTypeCode(1), 0);
-  EXPECT_EQ(KeyTypeCode(2), 100);
-  EXPECT_EQ(KeyTypeCode(3), 101);
-  EXPECT_EQ(KeyTypeCode(-1), 0);
-  EXPECT_EQ(KeyTypeCode(4), 0);
+  EXPECT_EQ(KeyTypeCode(KeyType::Crc16), 16);
+  EXPECT_EQ(KeyTypeCode(KeyType::Crc32), 0);
+  EXPECT_EQ(KeyTypeCode(KeyType::Body), 100);
+  EXPECT_EQ(KeyTypeCode(KeyType::BodyExt), 101);
+  EXPECT_EQ(KeyTypeCode(std::nullopt), 0);
 }
 
 TEST(Contract, ExportOrderAndPatterns) {
@@ -62,10 +66,10 @@ uint32_t __stdcall FiveSlots(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uin
 TEST(PluginCall, PassesSlotsInOrderAndReadsLow16BitsSigned) {
   PluginTable[kGetTitle] = reinterpret_cast<void*>(&FiveSlots);
   const uint32_t slots[5] = {1, 2, KeyTypeSlot(-5), 4, SizeSlot(70000)};
-  Lines lines;
-  int16_t result = 0;
-  ASSERT_TRUE(CallPlugin(lines, kGetTitle, slots, 5, result));
-  EXPECT_EQ(result, -256);
+  const CallOutcome outcome = CallPlugin(kGetTitle, slots, 5);
+  ASSERT_TRUE(outcome.returned);
+  EXPECT_EQ(outcome.result, -256);
+  EXPECT_TRUE(outcome.breaches.empty());
   EXPECT_EQ(seen[0], 1u);
   EXPECT_EQ(seen[2], 0xFFFFFFFBu);
   EXPECT_EQ(seen[4], 4464u);

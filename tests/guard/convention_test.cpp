@@ -5,12 +5,13 @@
 #include <string>
 
 #include "plugin/plugin_call.h"
+#include "request/observed_call.h"
 #include "tests/guard/guard_fixture.h"
 
 namespace {
 
 struct GuardedCall {
-  ReportSink* sink;
+  RecordedLines* sink;
   int exportIndex;
   const uint32_t* slots;
   int slotCount;
@@ -23,11 +24,12 @@ extern "C" {
 uint32_t MarkedEsp;
 bool MarkedCallReturned;
 
-bool CallPluginFor(const GuardedCall* call) {
-  return CallPlugin(*call->sink, call->exportIndex, call->slots, call->slotCount, *call->result);
+bool MakeGuardedCall(const GuardedCall* call) {
+  return CallPluginFor(*call->sink, call->exportIndex, call->slots, call->slotCount, 0,
+                       *call->result);
 }
 
-// Calls CallPluginFor with EBX, ESI, EDI and EBP holding marks, and returns which of them, and
+// Calls MakeGuardedCall with EBX, ESI, EDI and EBP holding marks, and returns which of them, and
 // ESP, differ afterwards: bits 1, 2, 4, 8 and 16.
 uint32_t CallWithMarkedRegisters(const GuardedCall* call);
 }
@@ -46,7 +48,7 @@ asm(".text\n"
     "  movl $0xB9B9B9B9, %ebp\n"
     "  movl %esp, _MarkedEsp\n"
     "  pushl %eax\n"
-    "  call _CallPluginFor\n"
+    "  call _MakeGuardedCall\n"
     "  addl $4, %esp\n"
     "  movb %al, _MarkedCallReturned\n"
     "  xorl %eax, %eax\n"

@@ -167,18 +167,19 @@ TEST(FaultLine, CppExceptionLeavingThePluginIsCaughtEveryTime) {
   }
 }
 
-// The naming of what an access violation touched, from records as a faithful platform gives them.
+// The naming of what an access violation touched, from records as a faithful platform gives them;
+// the region is the one labelled when the exception is recorded.
 TEST(FaultLine, AccessIsNamedByLabelledRegion) {
   char* listData = NewReadOnlyPage("LIST");
   char* elsewhere = NewReadOnlyPage("LIST");
   const auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
   auto describe = [](uintptr_t target, uint32_t access) {
-    FaultRecord fault;
-    fault.code = 0xC0000005;
-    fault.hasAccess = true;
-    fault.access = access;
-    fault.target = target;
-    const std::string text = DescribeFault(fault, "here");
+    EXCEPTION_RECORD record = {};
+    record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
+    record.NumberParameters = 2;
+    record.ExceptionInformation[0] = access;
+    record.ExceptionInformation[1] = target;
+    const std::string text = DescribeFault(RecordException(record), "here");
     return text.substr(text.find("：") + std::strlen("："));
   };
   char bare[64];

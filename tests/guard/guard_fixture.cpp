@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "plugin/plugin_call.h"
+#include "request/observed_call.h"
 #include "text/sjis_path.h"
 
 namespace {
@@ -128,12 +129,12 @@ std::vector<uint32_t> BenchRegions::SizedTextSlots(int16_t keyType, uint16_t siz
           PointerSlot(&bufferVariable_), SizeSlot(size)};
 }
 
-bool CallThroughGuard(void* entry, ReportSink& sink, const std::vector<uint32_t>& slots,
+bool CallThroughGuard(void* entry, RecordedLines& sink, const std::vector<uint32_t>& slots,
                       int16_t& result, int exportIndex) {
   void* const kept = PluginTable[exportIndex];
   PluginTable[exportIndex] = entry;
-  const bool returned =
-      CallPlugin(sink, exportIndex, slots.data(), static_cast<int>(slots.size()), result);
+  const bool returned = CallPluginFor(sink, exportIndex, slots.data(),
+                                      static_cast<int>(slots.size()), 0, result);
   PluginTable[exportIndex] = kept;
   return returned;
 }

@@ -1,5 +1,5 @@
-// What the guard tests share: the faulty plugin, a recording sink, and the regions that the
-// bench hands to a plugin, laid out and labelled as a request run makes them.
+// What the guard tests share: the faulty plugin, a report that records the lines shown, and the
+// regions that the bench hands to a plugin, laid out and labelled as a request run makes them.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,13 @@
 
 #include "plugin/contract.h"
 #include "plugin/fault_report.h"
+#include "request/report_lines.h"
 
-struct RecordedLines : ReportSink {
+struct RecordedLines : RunReport {
   std::vector<std::string> lines;
-  void AppendLine(const char* line) override {
-    if (*line) lines.push_back(line);
+  void Report(const RunEvent& event) override {
+    std::string line = ReportLine(event);
+    if (!line.empty()) lines.push_back(std::move(line));
   }
 };
 
@@ -67,8 +69,9 @@ class BenchRegions {
   LabelledRegion listLabel_, keyLabel_, bufferEndLabel_;
 };
 
-// Calls `entry` through CallPlugin as the export at `exportIndex` (GetTitle unless given).
-bool CallThroughGuard(void* entry, ReportSink& sink, const std::vector<uint32_t>& slots,
+// Calls `entry` through CallPlugin as the export at `exportIndex` (GetTitle unless given), as a
+// request run does, and records the lines that the call shows.
+bool CallThroughGuard(void* entry, RecordedLines& sink, const std::vector<uint32_t>& slots,
                       int16_t& result, int exportIndex = kGetTitle);
 
 // The well-behaved export, probed and called as a request run does, answers exactly as it

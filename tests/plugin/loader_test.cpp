@@ -10,6 +10,7 @@
 
 #include "plugin/loader.h"
 #include "plugin/plugin_call.h"
+#include "request/report_lines.h"
 #include "tests/plugin/expected_exports.h"
 #include "tests/plugins/scriptable_support.h"
 
@@ -30,8 +31,9 @@ int PresentEntries() {
 
 bool IsLoaded(const char* moduleName) { return GetModuleHandleA(moduleName) != nullptr; }
 
-// Records every line, with the state of the table and of one library at the moment it arrived.
-class RecordingSink : public ReportSink {
+// Records the line of every step, with the state of the table and of one library at the moment
+// the step was reported.
+class RecordingSink : public LoadReport {
  public:
   struct Moment {
     int presentEntries;
@@ -40,8 +42,8 @@ class RecordingSink : public ReportSink {
 
   explicit RecordingSink(const char* watchedModule = kScriptable) : watched_(watchedModule) {}
 
-  void AppendLine(const char* line) override {
-    lines.push_back(line);
+  void Report(const LoadEvent& event) override {
+    lines.push_back(ReportLine(event));
     moments.push_back({PresentEntries(), IsLoaded(watched_)});
   }
 
@@ -93,9 +95,9 @@ TEST_F(LoaderTest, LoadedEntryPointsAnswerThroughTheCallRoutine) {
   RecordingSink sink;
   ASSERT_TRUE(LoadPluginLibrary(sink, kScriptable));
 
-  int16_t result = 0;
-  ASSERT_TRUE(CallPlugin(sink, kGetPluginVersion, nullptr, 0, result));
-  EXPECT_EQ(result, 62);
+  const CallOutcome outcome = CallPlugin(kGetPluginVersion, nullptr, 0);
+  ASSERT_TRUE(outcome.returned);
+  EXPECT_EQ(outcome.result, 62);
 }
 
 TEST_F(LoaderTest, PartialLoadReportsPresentAndMissingInExportOrder) {

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "request/report_lines.h"
 #include "request/request_bench.h"
 
-// What a bench was asked, in order: "keytype", "name", "path", "key", "reqlen".
+// What a bench was asked, in order: "keytype", "name", "path", "key", "reqlen"; the lines that the
+// run showed, as the window shows them, and the calls that came back.
 struct FakeBench final : RequestBench {
-  int keyTypeIndex = 1;
+  std::optional<KeyType> keyType = KeyType::Crc32;
   std::string requestName;
   std::string datFilePath;
   std::string testKey = "KEY";
@@ -27,12 +29,16 @@ struct FakeBench final : RequestBench {
   };
   std::vector<Returned> returned;
 
-  void AppendLine(const char* line) override {
-    if (line[0] != '\0') lines.emplace_back(line);
+  void Report(const RunEvent& event) override {
+    std::string line = ReportLine(event);
+    if (!line.empty()) lines.push_back(std::move(line));
+    if (const auto* call = std::get_if<CallReturned>(&event)) {
+      returned.push_back({call->exportIndex, call->bufferSize, call->result});
+    }
   }
-  int KeyTypeIndex() override {
+  std::optional<KeyType> SelectedKeyType() override {
     reads.push_back("keytype");
-    return keyTypeIndex;
+    return keyType;
   }
   void ReadRequestName(char* name, int capacity) override {
     reads.push_back("name");
@@ -50,10 +56,6 @@ struct FakeBench final : RequestBench {
     reads.push_back("reqlen");
     Copy(requestedLength, text, limit);
   }
-  void PluginReturned(int exportIndex, int32_t bufferSize, int16_t result) override {
-    returned.push_back({exportIndex, bufferSize, result});
-  }
-
  private:
   // As an edit box hands out its text: at most limit - 1 bytes and a terminating zero.
   static void Copy(const std::string& from, char* to, int limit) {

@@ -278,15 +278,16 @@ TEST_F(Run, RequestedLengthOverridesTheProbedSize) {
 
 TEST_F(Run, KeyTypeCodeComesFromTheSelectedEntry) {
   const struct {
-    int index;
+    std::optional<KeyType> keyType;
     uint32_t slot;
-  } rows[] = {{0, 16}, {1, 0}, {2, 100}, {3, 101}, {-1, 0}};
+  } rows[] = {{KeyType::Crc16, 16}, {KeyType::Crc32, 0}, {KeyType::Body, 100},
+              {KeyType::BodyExt, 101}, {std::nullopt, 0}};
   for (const auto& row : rows) {
     for (const char* request : {"GetTitle", "GetImgNum"}) {
-      SCOPED_TRACE(std::string(request) + " " + std::to_string(row.index));
+      SCOPED_TRACE(std::string(request) + " " + std::to_string(row.slot));
       bench = FakeBench();
       bench.datFilePath = "run_request_list.dat";
-      bench.keyTypeIndex = row.index;
+      bench.keyType = row.keyType;
       Seen.clear();
       RunNamed(request);
       ASSERT_FALSE(Seen.empty());
