@@ -3,16 +3,15 @@
 // A UTF-8 text file of cases. Each case starts with a "case" line and gives its fields on lines
 // of their own, a field name, one space and the value (the rest of the line, spaces included):
 //
-//   # GetTitle by 32 bit CRC; '#' starts a comment line, blank lines are ignored
-//   case title of the first entry
+//   # GetYear by 32 bit CRC; '#' starts a comment line, blank lines are ignored
+//   case year of the first entry
 //   list sample-list.txt        the list-data file, relative to the vector file's folder
 //   key 0BADF00D                the test key ("key" alone: an empty key)
 //   key-type crc32              crc16, crc32 (the default), body, body.ext or none
-//   request GetTitle            the export to request (required)
-//   req-len 12                  the requested length as typed (optional)
-//   > [タイトル]                 each expected report line, after "> ", exactly
-//   > 必要バイト数 : 13
-//   > 星の海の冒険
+//   request GetYear             the export to request (required)
+//   req-len 12                  the requested length as typed (optional; text requests read it)
+//   > [発売年]                   each expected report line, after "> ", exactly
+//   > 2013
 //
 // A case without "> " lines expects the request to show nothing. Values cannot hold line breaks.
 #pragma once

@@ -29,7 +29,7 @@ int32_t ReadRequestedLength(RequestBench& bench) {
 }
 
 // Reports what the plugin left in the buffer, reading nothing beyond the buffer's last byte.
-void ShowReturnedText(RequestBench& bench, const ResultBuffer& buffer, int16_t requiredSize,
+void ReportReturnedText(RequestBench& bench, const ResultBuffer& buffer, int16_t requiredSize,
                       ReturnedTextCheck check) {
   const size_t size = static_cast<size_t>(buffer.size());
   const size_t length = std::find(buffer.data(), buffer.data() + size, '\0') - buffer.data();
@@ -121,7 +121,7 @@ void NegotiateText(RequestBench& bench, int exportIndex, const uint32_t* leading
     bench.Report(BufferChecked{BufferFinding::VariableReplaced});
     return;
   }
-  ShowReturnedText(bench, buffer, requiredSize, check);
+  ReportReturnedText(bench, buffer, requiredSize, check);
 }
 
 void RequestSizedText(RequestBench& bench, const char* listData, const char* key, int16_t keyType,

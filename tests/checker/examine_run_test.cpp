@@ -55,6 +55,14 @@ short __stdcall OverrunsSecondCall(const char*, const char*, short, char** buffe
 short __stdcall BadDate(const char*, const char*, short, char** buffer, unsigned short size) {
   return Answer("", buffer, size);
 }
+// Texts that read like the bench's own lines about an answer.
+short __stdcall LooksLikeAFinding(const char*, const char*, short, char** buffer, unsigned short size) {
+  return Answer("警告：プラグインがバッファのアドレスを書き換えました", buffer, size);
+}
+short __stdcall LooksLikeADateWarning(const char*, const char*, short, char** buffer,
+                                      unsigned short size) {
+  return Answer("[警告]YYYY-mm形式じゃないみたい", buffer, size);
+}
 
 class ExamineRunTest : public ::testing::Test {
  protected:
@@ -131,6 +139,28 @@ TEST_F(ExamineRunTest, AnEmptySaleDateGivesTheDateWarningAndNoText) {
   EXPECT_FALSE(IsBenchFinding(o.warnings[0]));
 }
 
+TEST_F(ExamineRunTest, APluginsTextIsTextWhateverItSays) {
+  const struct {
+    int request;
+    void* entry;
+    bool dateWarning;  // the text is no date, and the bench says so
+  } kCases[] = {
+      {kGetTitle, reinterpret_cast<void*>(&LooksLikeAFinding), false},
+      {kGetSaleDate, reinterpret_cast<void*>(&LooksLikeAFinding), true},
+      {kGetSaleDate, reinterpret_cast<void*>(&LooksLikeADateWarning), true},
+  };
+  for (const auto& c : kCases) {
+    const RequestOutcome o = Run(c.request, c.entry);
+    ASSERT_TRUE(o.completed && o.hasText);
+    EXPECT_EQ(o.text, lines_.back());
+    ASSERT_EQ(o.warnings.size(), c.dateWarning ? 1u : 0u) << o.text;
+    if (c.dateWarning) {
+      EXPECT_TRUE(std::holds_alternative<SaleDateMisformed>(o.warnings[0]));
+      EXPECT_FALSE(IsBenchFinding(o.warnings[0]));
+    }
+  }
+}
+
 TEST_F(ExamineRunTest, NumbersAndTheirStatusCodes) {
   const RequestOutcome o = Run(kGetYear, reinterpret_cast<void*>(&NotANumber));
   EXPECT_TRUE(o.completed && o.hasAnswer);
@@ -142,7 +172,8 @@ TEST_F(ExamineRunTest, ConventionBreachesAreSeparatedFromTheAnswer) {
   const RequestOutcome o = Run(kGetImgNum, reinterpret_cast<void*>(&CdeclNumber));
   EXPECT_TRUE(o.completed);
   EXPECT_EQ(o.answer, 7);
-  EXPECT_EQ(o.breaches.size(), 1u);
+  ASSERT_EQ(o.breaches.size(), 1u);
+  EXPECT_EQ(o.breaches[0].breach.kind, ConventionBreach::Kind::Cdecl);
   EXPECT_EQ(lines_.back(), "7");
 }
 
