@@ -48,8 +48,8 @@ void CheckTextToNumber(const char* exact, const std::string& text) {
 void CheckSaleDate(const char* exact, const std::string& text) {
   const std::optional<DateForm> missed = MissedDateForm(exact);
   size_t length = text.find('\0') == std::string::npos ? text.size() : text.find('\0');
-  const std::optional<DateForm> expectedKind =
-      length == 4 ? std::nullopt : length == 7 ? DateForm::YearMonth : DateForm::FullDate;
+  std::optional<DateForm> expectedKind;
+  if (length != 4) expectedKind = length == 7 ? DateForm::YearMonth : DateForm::FullDate;
   if (length == 4 || (length != 7 && length != 10)) {
     Require(missed == expectedKind ? "" : "wrong outcome for its length", text);
   } else {
