@@ -2,6 +2,7 @@
 // well-behaved plugin must do with each.
 #include <set>
 
+#include "checker/import_check.h"
 #include "checker/modes.h"
 #include "checker/run_report.h"
 #include "checker/text_encoding.h"
@@ -162,6 +163,7 @@ void CheckCase(CaseReport& report, const RequestInputs& inputs, bool strict) {
 
 int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);
+  CheckPluginImports(options);
   std::vector<int> keyTypes = options.keyTypes;
   if (keyTypes.empty()) keyTypes = {0, 1, 2, 3};
 
