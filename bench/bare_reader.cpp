@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "bench/bare_read.h"
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return STILL_ACTIVE;

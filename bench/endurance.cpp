@@ -5,7 +5,7 @@
 
 #include "bench/harness.h"
 #include "bench/list_box_cost.h"
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 #include "tests/e2e/bench_driver.h"
 
 namespace {

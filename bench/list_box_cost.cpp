@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "bench/bare_read.h"
 #include "bench/harness.h"
 #include "bench/list_file.h"
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 #include "plugin/loader.h"
 #include "request/report_lines.h"
 #include "request/run_request.h"

@@ -2,6 +2,7 @@
 // well-behaved plugin must do with each.
 #include <set>
 
+#include "checker/import_check.h"
 #include "checker/modes.h"
 #include "checker/run_report.h"
 #include "checker/text_encoding.h"
@@ -160,6 +161,7 @@ void CheckCase(CaseReport& report, const RequestInputs& inputs, bool strict) {
 
 int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);
+  CheckPluginImports(options);
   std::vector<std::optional<KeyType>> keyTypes = options.keyTypes;
   if (keyTypes.empty()) keyTypes = {KeyType::Crc16, KeyType::Crc32, KeyType::Body, KeyType::BodyExt};
 

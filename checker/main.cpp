@@ -16,6 +16,7 @@ const char* ModeName(CheckerMode mode) {
     case CheckerMode::Check: return "check";
     case CheckerMode::Expect: return "expect";
     case CheckerMode::Fuzz: return "fuzz";
+    case CheckerMode::Leaks: return "leaks";
   }
   return "";
 }
@@ -56,6 +57,7 @@ int Run(const CheckerOptions& options) {
     case CheckerMode::Check: exitCode = RunCheckMode(options, session); break;
     case CheckerMode::Expect: exitCode = RunExpectMode(options, session); break;
     case CheckerMode::Fuzz: exitCode = RunFuzzMode(options, session); break;
+    case CheckerMode::Leaks: exitCode = RunLeaksMode(options, session); break;
   }
   ReleasePlugin();
   return exitCode;

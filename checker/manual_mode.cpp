@@ -15,6 +15,16 @@ std::vector<int> ChosenRequests(const CheckerOptions& options) {
   return present;
 }
 
+RequestInputs ManualModeInputs(const CheckerOptions& options, int request) {
+  RequestInputs inputs;
+  inputs.request = request;
+  inputs.listPath = options.listPath;
+  inputs.key = options.keys.empty() ? std::string() : options.keys[0];
+  inputs.keyType = options.keyTypes.empty() ? KeyType::Crc32 : options.keyTypes[0];
+  inputs.requestedLength = options.requestedLength;
+  return inputs;
+}
+
 int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.lines) SayLine(line);
   for (const std::string& line : session.diagnostics) PrintMessage(line);
@@ -30,12 +40,7 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
       AddCase(report);
       continue;
     }
-    RequestInputs inputs;
-    inputs.request = request;
-    inputs.listPath = options.listPath;
-    inputs.key = options.keys.empty() ? std::string() : options.keys[0];
-    inputs.keyType = options.keyTypes.empty() ? KeyType::Crc32 : options.keyTypes[0];
-    inputs.requestedLength = options.requestedLength;
+    const RequestInputs inputs = ManualModeInputs(options, request);
     SetCaseUnderWay(report.name);
     const RunRecord run = RunAndRecord(inputs, DescribeInputs(inputs));
     for (const std::string& line : run.lines) SayLine(line);

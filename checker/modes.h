@@ -1,7 +1,8 @@
-// The checker's four modes. Each runs on the plugin already loaded by the session and returns
+// The checker's five modes. Each runs on the plugin already loaded by the session and returns
 // the process exit code.
 #pragma once
 
+#include "checker/checker_bench.h"
 #include "checker/options.h"
 #include "checker/plugin_session.h"
 
@@ -9,6 +10,11 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session);
 int RunCheckMode(const CheckerOptions& options, const PluginSession& session);
 int RunExpectMode(const CheckerOptions& options, const PluginSession& session);
 int RunFuzzMode(const CheckerOptions& options, const PluginSession& session);
+int RunLeaksMode(const CheckerOptions& options, const PluginSession& session);
 
 // The requests a mode runs: those named, or every present one in export order.
 std::vector<int> ChosenRequests(const CheckerOptions& options);
+
+// The inputs of the manual mode's run of `request`: the one key, key type (crc32 when none is
+// given) and requested length of the command line.
+RequestInputs ManualModeInputs(const CheckerOptions& options, int request);

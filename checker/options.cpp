@@ -18,10 +18,14 @@ const char kUsageText[] =
     "  --req-len TEXT       the requested buffer length, as typed into the bench\n"
     "  --json               a machine-readable report instead of the lines\n"
     "Check mode: --check, with --list and --key (repeatable); --key-type and --request narrow it.\n"
-    "  Calls every export over every key type and several buffer sizes and checks the answers.\n"
+    "  Calls every export over every key type and several buffer sizes and checks the answers;\n"
+    "  warns of imported functions that show a window or end the process.\n"
     "Regression mode: --expect FILE runs the cases of a test-vector file.\n"
     "Fuzz mode: --fuzz N [--seed S] runs N requests on mutated list data, keys and key types;\n"
     "  --list and --key, when given, are the data that is mutated; --key-type narrows the types.\n"
+    "Leak mode: --leaks N, with the manual mode's options, runs each request N times and fails an\n"
+    "  export that leaves handles, windows, GDI or USER objects, or more than 64 KiB of private\n"
+    "  memory per 1,000 requests behind (N from 10; the first N/10, at most 100, warm up).\n"
     "Common options:\n"
     "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
     "  --junit FILE         also write the results as a JUnit XML report\n"
@@ -33,6 +37,9 @@ const char kUsageText[] =
 namespace {
 
 constexpr uint32_t kMaxFuzzCount = 1000000;
+// Fewer requests leave too little to measure after the warm-up.
+constexpr uint32_t kMinLeakCount = 10;
+constexpr uint32_t kMaxLeakCount = 1000000;
 constexpr double kMaxTimeoutSeconds = 86400;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -90,7 +97,7 @@ bool Fail(std::string& error, const std::string& message) {
 }
 
 bool SetMode(CheckerOptions& options, CheckerMode mode, bool& modeGiven, std::string& error) {
-  if (modeGiven) return Fail(error, "--check, --expect and --fuzz cannot be combined");
+  if (modeGiven) return Fail(error, "--check, --expect, --fuzz and --leaks cannot be combined");
   options.mode = mode;
   modeGiven = true;
   return true;
@@ -99,11 +106,13 @@ bool SetMode(CheckerOptions& options, CheckerMode mode, bool& modeGiven, std::st
 bool CheckCombination(const CheckerOptions& options, std::string& error) {
   if (options.pluginPath.empty()) return Fail(error, "--plugin FILE is required");
   const bool needsData = !OnlyDescriptionRequests(options.requests);
+  const std::string where = options.mode == CheckerMode::Leaks ? "with --leaks" : "in the manual mode";
   switch (options.mode) {
     case CheckerMode::Manual:
-      if (options.keys.size() > 1) return Fail(error, "--key may be given once in the manual mode");
+    case CheckerMode::Leaks:
+      if (options.keys.size() > 1) return Fail(error, "--key may be given once " + where);
       if (options.keyTypes.size() > 1) {
-        return Fail(error, "--key-type may be given once in the manual mode");
+        return Fail(error, "--key-type may be given once " + where);
       }
       if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
       if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
@@ -122,8 +131,10 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
       if (options.keys.size() > 1) return Fail(error, "--key may be given once with --fuzz");
       break;
   }
-  if (options.hasRequestedLength && options.mode != CheckerMode::Manual) {
-    return Fail(error, "--req-len belongs to the manual mode (the other modes choose the sizes)");
+  if (options.hasRequestedLength && options.mode != CheckerMode::Manual &&
+      options.mode != CheckerMode::Leaks) {
+    return Fail(error,
+                "--req-len belongs to the manual mode and --leaks (the other modes choose the sizes)");
   }
   if (options.hasSeed && options.mode != CheckerMode::Fuzz) {
     return Fail(error, "--seed belongs to --fuzz");
@@ -218,6 +229,13 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
         return Fail(error, "--fuzz needs a count from 1 to 1000000, not \"" + text + "\"");
       }
       if (!SetMode(options, CheckerMode::Fuzz, modeGiven, error)) return false;
+    } else if (name == "--leaks") {
+      if (!takeValue(text)) return false;
+      if (!ParseUnsigned(text, options.leakCount) || options.leakCount < kMinLeakCount ||
+          options.leakCount > kMaxLeakCount) {
+        return Fail(error, "--leaks needs a count from 10 to 1000000, not \"" + text + "\"");
+      }
+      if (!SetMode(options, CheckerMode::Leaks, modeGiven, error)) return false;
     } else if (name == "--seed") {
       if (!takeValue(text)) return false;
       if (!ParseUnsigned(text, options.seed)) {

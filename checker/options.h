@@ -13,7 +13,7 @@ constexpr int kExitClean = 0;   // everything that ran was clean
 constexpr int kExitFailed = 1;  // a check failed, a fault or hang was caught, or nothing ran
 constexpr int kExitUsage = 2;   // bad usage or unreadable input
 
-enum class CheckerMode { Manual, Check, Expect, Fuzz };
+enum class CheckerMode { Manual, Check, Expect, Fuzz, Leaks };
 enum class OutputEncoding { Utf8, ShiftJis };
 
 // Paths are UTF-8, as given (the files are opened by their Unicode names); the keys and the
@@ -36,6 +36,7 @@ struct CheckerOptions {
   std::string junitPath;
   std::string expectPath;
   uint32_t fuzzCount = 0;
+  uint32_t leakCount = 0;  // the requests of each export that --leaks runs
   bool hasSeed = false;
   uint32_t seed = 0;
   double timeoutSeconds = 10;

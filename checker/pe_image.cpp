@@ -26,6 +26,8 @@ constexpr uint32_t kImportDirectory = 1;
 constexpr size_t kSectionHeaderSize = 40;
 constexpr size_t kExportDirectorySize = 40;
 constexpr size_t kImportDescriptorSize = 20;
+constexpr uint32_t kImportByOrdinal = 0x80000000;  // the flag of a PE32 lookup table entry
+constexpr size_t kHintSize = 2;                     // before the name of a hint/name entry
 
 uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t U32(const unsigned char* p) {
@@ -113,8 +115,33 @@ bool ReadExports(const ImageReader& image, const AddressMap& map, const Director
   return true;
 }
 
+// The entries of one DLL's lookup table up to its closing zero: the ordinal, or the RVA of a
+// hint/name entry. The kMaxNames bound covers the functions of every DLL together.
+bool ReadImportedFunctions(const ImageReader& image, const AddressMap& map, const std::string& dll,
+                           uint32_t tableRva, std::vector<PeImport>& functions) {
+  uint64_t tableOffset = 0;
+  if (!map.ToOffset(tableRva, tableOffset)) return false;
+  for (uint64_t offset = tableOffset; functions.size() < kMaxNames; offset += 4) {
+    uint32_t entry = 0;
+    if (!ReadU32(image, offset, entry)) return false;
+    if (entry == 0) return true;
+    PeImport function;
+    function.dll = dll;
+    uint64_t hintOffset = 0;
+    if ((entry & kImportByOrdinal) != 0) {
+      function.byOrdinal = true;
+      function.ordinal = static_cast<uint16_t>(entry);
+    } else if (!map.ToOffset(entry, hintOffset) ||
+               !ReadName(image, hintOffset + kHintSize, function.name)) {
+      return false;
+    }
+    functions.push_back(function);
+  }
+  return false;
+}
+
 bool ReadImports(const ImageReader& image, const AddressMap& map, const Directory& dir,
-                 std::vector<std::string>& names) {
+                 std::vector<std::string>& names, std::vector<PeImport>& functions) {
   if (dir.address == 0 || dir.size == 0) return true;
   uint64_t offset = 0;
   if (!map.ToOffset(dir.address, offset)) return false;
@@ -127,6 +154,11 @@ bool ReadImports(const ImageReader& image, const AddressMap& map, const Director
     std::string name;
     if (!map.ToOffset(nameRva, nameOffset) || !ReadName(image, nameOffset, name)) return false;
     names.push_back(name);
+    // The lookup table, or where a linker left none, the address table, which holds the same
+    // entries in the file until the loader binds them.
+    const uint32_t lookupRva = U32(descriptor);
+    const uint32_t tableRva = lookupRva != 0 ? lookupRva : U32(descriptor + 16);
+    if (tableRva != 0 && !ReadImportedFunctions(image, map, name, tableRva, functions)) return false;
   }
   return false;
 }
@@ -137,6 +169,10 @@ bool BytesImage::ReadAt(uint64_t offset, void* into, size_t size) const {
   if (offset > bytes_.size() || bytes_.size() - offset < size) return false;
   std::memcpy(into, bytes_.data() + offset, size);
   return true;
+}
+
+bool operator==(const PeImport& a, const PeImport& b) {
+  return a.dll == b.dll && a.name == b.name && a.byOrdinal == b.byOrdinal && a.ordinal == b.ordinal;
 }
 
 PeFacts InspectPeImage(const ImageReader& image) {
@@ -187,7 +223,8 @@ PeFacts InspectPeImage(const ImageReader& image) {
     facts.directoriesReadable = false;
   }
   if (directoryCount > kImportDirectory &&
-      !ReadImports(image, map, directory(kImportDirectory), facts.imports)) {
+      !ReadImports(image, map, directory(kImportDirectory), facts.imports,
+                   facts.importedFunctions)) {
     facts.directoriesReadable = false;
   }
   return facts;

@@ -1,6 +1,6 @@
 // What a library file's own headers say about it, read without loading it: whether it is a
-// Windows image at all, for which processor, whether it is a DLL, the names it exports and the
-// DLLs it imports from. Pure: no Windows header, so that it can be fuzzed natively.
+// Windows image at all, for which processor, whether it is a DLL, the names it exports, the DLLs
+// it imports from and the functions it imports from each. Pure: no Windows header, so that it can be fuzzed natively.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,16 @@
 constexpr uint16_t kMachineX86 = 0x014C;
 constexpr uint16_t kMachineX64 = 0x8664;
 
+// One entry of an imported DLL's lookup table: a function imported by name or by ordinal.
+struct PeImport {
+  std::string dll;       // the DLL's name as the import directory gives it ("USER32.dll")
+  std::string name;      // the function's name; empty when imported by ordinal
+  bool byOrdinal = false;
+  uint16_t ordinal = 0;  // the ordinal, when imported by it
+};
+
+bool operator==(const PeImport& a, const PeImport& b);
+
 struct PeFacts {
   bool isPe = false;        // an MZ header leading to a PE signature
   uint16_t machine = 0;     // the file header's machine type (kMachineX86 for 32-bit x86)
@@ -19,6 +29,7 @@ struct PeFacts {
   bool isDll = false;       // the DLL flag of the file header
   std::vector<std::string> exports;  // the names in the export directory
   std::vector<std::string> imports;  // the DLL names of the import directory
+  std::vector<PeImport> importedFunctions;  // each DLL's functions, in the directory's order
   bool directoriesReadable = true;   // false when a directory points outside the file
 };
 

@@ -1,5 +1,6 @@
 /* The seed of the PE inspection's fuzz target: a real, small 32-bit DLL with named exports and
- * imports from two DLLs, built by the cross compiler when the fuzz targets are built. */
+ * imports from two DLLs, two of them functions that a plugin must never call, built by the cross
+ * compiler when the fuzz targets are built. */
 #include <windows.h>
 
 __declspec(dllexport) short __stdcall GetPluginVersion(void) { return 100; }
@@ -11,7 +12,9 @@ __declspec(dllexport) short __stdcall GetTitle(const char *list, const char *key
 }
 
 __declspec(dllexport) short __stdcall GetYear(const char *list, const char *key, short type) {
-  (void)list; (void)key; (void)type;
+  (void)list; (void)key;
+  if (type == 99) MessageBoxA(NULL, "never", "shown", MB_OK);
+  if (type == 98) ExitProcess(1);
   return (short)CharUpperA((char *)"y")[0];
 }
 

@@ -1,5 +1,5 @@
 // The process counters follow what the process really opens and creates.
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +26,13 @@ TEST(CountHandlesInTable, CountsTheOwnersEntriesWithinTheGivenSize) {
 TEST(CountProcessHandles, FollowsHandlesOpenedAndClosed) {
   const DWORD self = GetCurrentProcessId();
   const int before = CountProcessHandles(self);
+  const int counted = CountHandles(GetCurrentProcess());
   ASSERT_GT(before, 0);
+  ASSERT_GT(counted, 0);
   HANDLE events[3];
   for (HANDLE& event : events) event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   EXPECT_EQ(CountProcessHandles(self), before + 3);
+  EXPECT_EQ(CountHandles(GetCurrentProcess()), counted + 3);
   for (HANDLE event : events) CloseHandle(event);
   EXPECT_EQ(CountProcessHandles(self), before);
 }
@@ -66,6 +69,17 @@ TEST(ProcessMemory, PrivateBytesAndPeakFollowPagesTouched) {
   VirtualFree(pages, 0, MEM_RELEASE);
   EXPECT_GE(PeakWorkingSet(GetCurrentProcess()), peakBefore + size - (size_t{1} << 20));
   EXPECT_LT(PrivateBytes(GetCurrentProcess()), privateBefore + (size_t{1} << 20));
+}
+
+TEST(ProcessMemory, CommittedPrivateBytesCountPagesTouchedOrNot) {
+  const size_t size = size_t{8} << 20;
+  const size_t before = CommittedPrivateBytes();
+  void* pages = VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(pages, nullptr);
+  EXPECT_GE(CommittedPrivateBytes(), before + size);
+  EXPECT_LT(CommittedPrivateBytes(), before + size + (size_t{1} << 20));
+  VirtualFree(pages, 0, MEM_RELEASE);
+  EXPECT_LT(CommittedPrivateBytes(), before + (size_t{1} << 20));
 }
 
 }  // namespace

@@ -65,6 +65,10 @@ TEST(Options, ModesAndTheirOwnOptions) {
   EXPECT_EQ(options.keys.size(), 2u);
   ASSERT_TRUE(ParseOptions({"--plugin", "p", "--expect", "v.txt"}, options, error)) << error;
   EXPECT_EQ(options.mode, CheckerMode::Expect);
+  ASSERT_TRUE(ParseOptions({"--plugin", "p", "--leaks", "10", "--list", "l", "--key", "k", "--req-len", "3"},
+                           options, error)) << error;
+  EXPECT_EQ(options.mode, CheckerMode::Leaks);
+  EXPECT_EQ(options.leakCount, 10u);
   // The plugin-description requests need neither list data nor a key.
   ASSERT_TRUE(ParseOptions({"--plugin", "p", "--request", "GetPluginInfo"}, options, error)) << error;
 }
@@ -91,6 +95,9 @@ TEST(Options, RejectsBadUsageWithAMessage) {
       {{"--plugin", "p", "--fuzz", "2", "--timeout", "-1"}, "--timeout needs a number"},
       {{"--plugin", "p", "--expect", "v", "--key", "k"}, "--expect takes the list"},
       {{"--plugin", "p", "--expect", "v", "--check"}, "cannot be combined"},
+      {{"--plugin", "p", "--leaks", "9", "--list", "l", "--key", "k"}, "--leaks needs a count from 10"},
+      {{"--plugin", "p", "--leaks", "20", "--list", "l", "--key", "a", "--key", "b"}, "--key may be given once with --leaks"},
+      {{"--plugin", "p", "--leaks", "20", "--key", "k"}, "--list FILE is required"},
   };
   for (const auto& c : kCases) {
     CheckerOptions options;

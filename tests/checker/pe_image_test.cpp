@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "checker/file_bytes.h"
@@ -54,6 +55,41 @@ TEST(PeImage, ListsExportsAndImports) {
   EXPECT_TRUE(Has(decorated.exports, "GetImgNum"));
   const PeFacts needy = InspectFile("needs_missing_dll.dll");
   EXPECT_TRUE(Has(needy.imports, "missing_helper.dll"));
+}
+
+TEST(PeImage, ListsImportedFunctionsByNameAndByOrdinal) {
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile("..\\plugins\\sample.dll", bytes));
+  const PeFacts named = InspectPeImage(BytesImage(bytes));
+  const PeImport abortByName{"msvcrt.dll", "abort", false, 0};
+  for (const PeImport& expected : {PeImport{"KERNEL32.dll", "GetProcAddress", false, 0}, abortByName}) {
+    EXPECT_EQ(std::count(named.importedFunctions.begin(), named.importedFunctions.end(), expected), 1)
+        << expected.name;
+  }
+  // The same image with abort's lookup and address entries (the RVA of its hint and name in the
+  // import section) turned into entries for ordinal 7.
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+      bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew);
+  const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
+  const IMAGE_SECTION_HEADER* idata = std::find_if(
+      sections, sections + nt->FileHeader.NumberOfSections,
+      [](const IMAGE_SECTION_HEADER& s) { return std::string(reinterpret_cast<const char*>(s.Name)) == ".idata"; });
+  ASSERT_NE(idata, sections + nt->FileHeader.NumberOfSections);
+  const std::string section = bytes.substr(idata->PointerToRawData, idata->SizeOfRawData);
+  const uint32_t hintRva = static_cast<uint32_t>(section.find(std::string("abort", 6)) - 2) + idata->VirtualAddress;
+  const uint32_t ordinalEntry = 0x80000007;
+  size_t patched = 0;
+  for (size_t at = 0; at + 4 <= section.size(); at += 4) {
+    if (std::memcmp(section.data() + at, &hintRva, 4) != 0) continue;
+    std::memcpy(&bytes[idata->PointerToRawData + at], &ordinalEntry, 4);
+    ++patched;
+  }
+  ASSERT_EQ(patched, 2u);
+  const PeFacts byOrdinal = InspectPeImage(BytesImage(bytes));
+  ASSERT_EQ(PeFactsFault(bytes, byOrdinal), "");
+  std::vector<PeImport> expected = named.importedFunctions;
+  std::replace(expected.begin(), expected.end(), abortByName, PeImport{"msvcrt.dll", "", true, 7});
+  EXPECT_EQ(byOrdinal.importedFunctions, expected);
 }
 
 TEST(PeImage, ACutImageIsSeenAsDamagedOrAsWhole) {

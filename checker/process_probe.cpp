@@ -1,4 +1,4 @@
-#include "bench/process_probe.h"
+#include "checker/process_probe.h"
 
 #include <psapi.h>
 
@@ -75,6 +75,12 @@ int CountProcessHandles(DWORD processId) {
   }
 }
 
+int CountHandles(HANDLE process) {
+  DWORD count = 0;
+  if (GetProcessHandleCount(process, &count) && count > 0) return static_cast<int>(count);
+  return CountProcessHandles(GetProcessId(process));
+}
+
 int CountProcessWindows(DWORD processId) {
   WindowCount counted{processId, 0};
   EnumWindows(CountTopWindow, reinterpret_cast<LPARAM>(&counted));
@@ -84,3 +90,24 @@ int CountProcessWindows(DWORD processId) {
 size_t PrivateBytes(HANDLE process) { return MemoryCounters(process).PagefileUsage; }
 
 size_t PeakWorkingSet(HANDLE process) { return MemoryCounters(process).PeakWorkingSetSize; }
+
+size_t CommittedPrivateBytes() {
+  size_t committed = 0;
+  MEMORY_BASIC_INFORMATION region;
+  uintptr_t address = 0;
+  while (VirtualQuery(reinterpret_cast<const void*>(address), &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
+    const uintptr_t next = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;  // the region reaches the top of the address space
+    address = next;
+  }
+  return committed;
+}
+
+bool CountGuiObjects(HANDLE process, DWORD kind, int& count) {
+  SetLastError(ERROR_SUCCESS);
+  const DWORD objects = GetGuiResources(process, kind);
+  if (objects == 0 && GetLastError() != ERROR_SUCCESS) return false;
+  count = static_cast<int>(objects);
+  return true;
+}
