@@ -49,7 +49,7 @@ std::string BuildFilter(std::initializer_list<const char*> items) {
   return filter;
 }
 
-std::string DatFileFilter() { return BuildFilter({"全てのファイル形式(*.*)", "*.*"}); }
+std::string ListDataFileFilter() { return BuildFilter({"全てのファイル形式(*.*)", "*.*"}); }
 
 std::string PluginFilter() {
   return BuildFilter({"DLL(*.dll)", "*.dll", "Brindlecote(*.qbd)", "*.qbd"});
@@ -70,6 +70,6 @@ OPENFILENAMEA MakeOpenFileRecord(HWND owner, const std::string& filter, const ch
   return record;
 }
 
-void BrowseDatFile() { ChooseInto(DatFileEdit, DatFileFilter()); }
+void BrowseDatFile() { ChooseInto(DatFileEdit, ListDataFileFilter()); }
 
 void ChoosePluginPath() { ChooseInto(PluginEdit, PluginFilter()); }

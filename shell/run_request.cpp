@@ -30,7 +30,7 @@ class WindowBench final : public RequestBench {
                         reinterpret_cast<LPARAM>(name));
   }
 
-  void ReadDatFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }
+  void ReadListDataFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }
   void ReadTestKey(char* text, int limit) override { ReadEdit(TestKeyEdit, text, limit); }
   void ReadRequestedLength(char* text, int limit) override { ReadEdit(ReqLenEdit, text, limit); }
 

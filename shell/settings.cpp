@@ -11,7 +11,7 @@
 namespace {
 
 constexpr char kSection[] = "Quillerby2ListPluginTester";
-constexpr char kDatFileKey[] = "DatFile";
+constexpr char kListDataFileKey[] = "DatFile";
 constexpr char kTestKeyKey[] = "Key";
 constexpr char kKeyTypeKey[] = "KeyType";
 constexpr int kDefaultKeyType = 1;  // "32 bit CRC"
@@ -46,7 +46,7 @@ void WriteControlSetting(const char* key, int controlId) {
 void LoadSettings() {
   TextBuffer datFile = {};
   TextBuffer testKey = {};
-  ReadSetting(kDatFileKey, datFile);
+  ReadSetting(kListDataFileKey, datFile);
   ReadSetting(kTestKeyKey, testKey);
   const int keyType = ReadKeyTypeSetting();
   SetControlText(DatFileEdit, datFile);
@@ -59,7 +59,7 @@ void LoadSettings() {
 void SaveSettings() {
   int keyType = ComboSelection(KeyTypeCombo);
   if (keyType < 0) keyType = kDefaultKeyType;
-  WriteControlSetting(kDatFileKey, DatFileEdit);
+  WriteControlSetting(kListDataFileKey, DatFileEdit);
   WriteControlSetting(kTestKeyKey, TestKeyEdit);
   WriteSetting(kKeyTypeKey, std::to_string(keyType).c_str());
 }

@@ -64,7 +64,7 @@ std::string Bytes(const char (&literal)[N]) {
 }
 
 TEST(Filters, AreDescriptionPatternPairsJoinedByZeroBytes) {
-  EXPECT_EQ(DatFileFilter(), Bytes("全てのファイル形式(*.*)\0*.*\0\0"));
+  EXPECT_EQ(ListDataFileFilter(), Bytes("全てのファイル形式(*.*)\0*.*\0\0"));
   EXPECT_EQ(PluginFilter(), Bytes("DLL(*.dll)\0*.dll\0Brindlecote(*.qbd)\0*.qbd\0\0"));
   EXPECT_EQ(BuildFilter({}), Bytes("\0"));
 }
