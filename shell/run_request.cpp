@@ -24,9 +24,9 @@ class WindowBench final : public RequestBench {
     if (selection < 0) return;
     // CB_GETLBTEXT takes no limit: an entry that would not fit is no request name, and stays empty.
     const LRESULT length =
-        SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXTLEN, selection, 0);
+        SendDlgItemMessageA(Shell.mainWindow, RequestCombo, CB_GETLBTEXTLEN, selection, 0);
     if (length == CB_ERR || length >= capacity) return;
-    SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXT, selection,
+    SendDlgItemMessageA(Shell.mainWindow, RequestCombo, CB_GETLBTEXT, selection,
                         reinterpret_cast<LPARAM>(name));
   }
 
@@ -36,13 +36,13 @@ class WindowBench final : public RequestBench {
 
  private:
   static void ReadEdit(int editId, char* text, int limit) {
-    GetDlgItemTextA(MainWindow, editId, text, limit);
+    GetDlgItemTextA(Shell.mainWindow, editId, text, limit);
   }
 };
 
 }  // namespace
 
-void RunRequest() {
+void OnRunClicked() {
   WindowBench bench;
   RunRequest(bench);
 }

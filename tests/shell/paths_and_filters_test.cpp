@@ -53,8 +53,8 @@ TEST(StartPaths, FollowTheCurrentFolder) {
   ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
   FixStartPaths();
   SetCurrentDirectoryA(saved);
-  EXPECT_STREQ(StartDirectory, folder.c_str());
-  EXPECT_EQ(std::string(SettingsPath), folder + "\\QB2LPT.ini");
+  EXPECT_STREQ(Shell.startDirectory, folder.c_str());
+  EXPECT_EQ(std::string(Shell.settingsPath), folder + "\\QB2LPT.ini");
 }
 
 // The expected bytes, zero bytes included, without the literal's own terminator.
