@@ -10,6 +10,7 @@
 #include "request/result_buffer.h"
 #include "request/run_request.h"
 #include "tests/request/fake_bench.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -184,13 +185,12 @@ TEST_F(Guard, FaultInsideThePluginEndsTheRunAndTheNextRunWorks) {
 
 // A sparse file of the given size, created at once.
 std::string WriteSparseFile(const char* name, long long size) {
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  const FileHandle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER end;
   end.QuadPart = size;
-  SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-  SetEndOfFile(file);
-  CloseHandle(file);
+  SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN);
+  SetEndOfFile(file.get());
   return name;
 }
 
@@ -216,12 +216,11 @@ TEST_F(Guard, ListDataFileTooLargeForMemoryOrForItsZeroByte) {
 
 TEST_F(Guard, ListDataFileWhoseSizeCannotBeTaken) {
   // A pipe opens like a file but has no size.
-  HANDLE pipe = CreateNamedPipeA("\\\\.\\pipe\\request_guard_pipe", PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE, 4, 512, 512, 0, nullptr);
-  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  const FileHandle pipe(CreateNamedPipeA("\\\\.\\pipe\\request_guard_pipe", PIPE_ACCESS_DUPLEX,
+                                         PIPE_TYPE_BYTE, 4, 512, 512, 0, nullptr));
+  ASSERT_TRUE(pipe.IsValid());
   bench.listDataFilePath = "\\\\.\\pipe\\request_guard_pipe";
   EXPECT_EQ(RunNamed("GetYear"), Lines{"エラー：リストデータファイルのサイズを取得できませんでした"});
-  CloseHandle(pipe);
   EXPECT_TRUE(Seen.empty());
 }
 
@@ -237,22 +236,16 @@ class AddressSpaceFiller {
     Take(0x1000, MEM_COMMIT);
     GiveBackLast();
   }
-  ~AddressSpaceFiller() {
-    for (void* block : blocks_) VirtualFree(block, 0, MEM_RELEASE);
-  }
 
  private:
-  void GiveBackLast() {
-    VirtualFree(blocks_.back(), 0, MEM_RELEASE);
-    blocks_.pop_back();
-  }
+  void GiveBackLast() { blocks_.pop_back(); }
   void Take(size_t size, DWORD kind) {
     while (void* block = VirtualAlloc(nullptr, size, kind, PAGE_READWRITE)) {
-      blocks_.push_back(block);
+      blocks_.emplace_back(block);
     }
   }
 
-  std::vector<void*> blocks_;
+  std::vector<PageReservation> blocks_;
 };
 
 TEST_F(Guard, RegionsThatCannotBeCommitted) {

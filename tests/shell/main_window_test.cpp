@@ -4,6 +4,7 @@
 
 #include "plugin/contract.h"
 #include "tests/shell/window_fixture.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -128,12 +129,12 @@ TEST_F(MainWindowTest, WindowIsAFixedSizeCaptionWindowWithTheBenchTitle) {
   for (HICON icon : {windowClass.hIcon, windowClass.hIconSm}) {
     ICONINFO parts = {};
     ASSERT_TRUE(GetIconInfo(icon, &parts));
+    const GdiObject<HBITMAP> color(parts.hbmColor);
+    const GdiObject<HBITMAP> mask(parts.hbmMask);
     BITMAP image = {};
-    GetObjectA(parts.hbmColor, sizeof image, &image);
+    GetObjectA(color.get(), sizeof image, &image);
     EXPECT_EQ(image.bmWidth, 32);
     EXPECT_EQ(image.bmHeight, 32);
-    DeleteObject(parts.hbmColor);
-    DeleteObject(parts.hbmMask);
   }
 }
 
