@@ -48,7 +48,7 @@ class Scoped {
 
 namespace scoped_traits {
 
-// CreateFile and the find functions answer INVALID_HANDLE_VALUE on failure, everything else null.
+// CreateFile and CreateNamedPipe answer INVALID_HANDLE_VALUE on failure; other handles are null.
 struct File {
   using Handle = HANDLE;
   static Handle None() { return INVALID_HANDLE_VALUE; }
