@@ -133,13 +133,13 @@ int ComboSelection(int comboId) {
   return static_cast<int>(SendToControl(comboId, CB_GETCURSEL, 0, 0));
 }
 
-bool ReadComboSelectionText(int comboId, TextBuffer& buffer) {
-  std::memset(buffer, 0, sizeof buffer);
+bool ReadComboSelectionText(int comboId, char* buffer, int capacity) {
+  std::memset(buffer, 0, capacity);
   const int selection = ComboSelection(comboId);
   if (selection < 0) return false;
   // CB_GETLBTEXT takes no limit: an entry too long for the buffer is not copied at all.
   const LRESULT length = SendToControl(comboId, CB_GETLBTEXTLEN, selection, 0);
-  if (length == CB_ERR || length >= kTextLimit) return false;
+  if (length == CB_ERR || length >= capacity) return false;
   SendToControl(comboId, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(buffer));
   return true;
 }

@@ -57,7 +57,7 @@ void SetControlText(int controlId, const char* text);
 // The selection index of a drop-down list, or -1 when nothing is selected.
 int ComboSelection(int comboId);
 
-// Zero-fills `buffer` and copies the text of the selected entry of a drop-down list into it (up to
-// 259 bytes); returns false, with an empty buffer, when nothing is selected or the entry is
-// longer than 259 bytes.
-bool ReadComboSelectionText(int comboId, TextBuffer& buffer);
+// Zero-fills the `capacity` bytes of `buffer` and copies the text of the selected entry of a
+// drop-down list into it (up to capacity - 1 bytes); returns false, with an empty buffer, when
+// nothing is selected or the entry would not fit.
+bool ReadComboSelectionText(int comboId, char* buffer, int capacity);

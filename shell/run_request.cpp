@@ -19,15 +19,9 @@ class WindowBench final : public RequestBench {
     return KeyTypeOfEntry(ComboSelection(KeyTypeCombo));
   }
 
+  // An entry that would not fit is no request name, and stays empty.
   void ReadRequestName(char* name, int capacity) override {
-    const int selection = ComboSelection(RequestCombo);
-    if (selection < 0) return;
-    // CB_GETLBTEXT takes no limit: an entry that would not fit is no request name, and stays empty.
-    const LRESULT length =
-        SendDlgItemMessageA(Shell.mainWindow, RequestCombo, CB_GETLBTEXTLEN, selection, 0);
-    if (length == CB_ERR || length >= capacity) return;
-    SendDlgItemMessageA(Shell.mainWindow, RequestCombo, CB_GETLBTEXT, selection,
-                        reinterpret_cast<LPARAM>(name));
+    ReadComboSelectionText(RequestCombo, name, capacity);
   }
 
   void ReadListDataFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }

@@ -237,9 +237,9 @@ TEST_F(MainWindowTest, TextHelpersReadAtMostTwoHundredFiftyNineBytes) {
   EXPECT_EQ(buffer[260], '\0');
 
   SendDlgItemMessageA(Shell.mainWindow, KeyTypeCombo, CB_SETCURSEL, 3, 0);
-  ASSERT_TRUE(ReadComboSelectionText(KeyTypeCombo, buffer));
+  ASSERT_TRUE(ReadComboSelectionText(KeyTypeCombo, buffer, kTextLimit));
   EXPECT_STREQ(buffer, "FileName (body.ext)");
-  EXPECT_FALSE(ReadComboSelectionText(RequestCombo, buffer));
+  EXPECT_FALSE(ReadComboSelectionText(RequestCombo, buffer, kTextLimit));
   EXPECT_STREQ(buffer, "");
 }
 
