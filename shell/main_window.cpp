@@ -21,6 +21,7 @@ constexpr int kWindowHeight = 499;
 constexpr int kIconResource = 101;
 constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
 
+// Marks a button action as under way for its length (see ShellState::actionUnderWay).
 class ActionScope {
  public:
   ActionScope() { Shell.actionUnderWay = true; }
@@ -47,8 +48,10 @@ void OnClose(HWND window) {
   DestroyWindow(window);
 }
 
-// The action of a click on the button `id`; none for any other control.
-void (*ClickHandler(int id))() {
+using ClickHandler = void (*)();
+
+// The handler of a click on the button `id`; none for any other control.
+ClickHandler ClickHandlerOf(int id) {
   switch (id) {
     case LoadButton: return OnLoadClicked;
     case RunButton: return OnRunClicked;
@@ -60,7 +63,7 @@ void (*ClickHandler(int id))() {
 // Only a click on one of the three buttons starts an action, and only when none is under way.
 void OnCommand(HWND window, int id, HWND, UINT notification) {
   if (notification != BN_CLICKED || Shell.actionUnderWay) return;
-  void (*const clicked)() = ClickHandler(id);
+  const ClickHandler clicked = ClickHandlerOf(id);
   if (clicked == nullptr) return;
   {
     ActionScope scope;
