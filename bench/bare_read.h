@@ -4,18 +4,17 @@
 
 #include <cstddef>
 
+#include "win/scoped_win.h"
+
 class BareRead {
  public:
   // Reads the whole file; data() is null when it could not be opened or the pages not taken.
   explicit BareRead(const char* path);
-  ~BareRead();
-  BareRead(const BareRead&) = delete;
-  BareRead& operator=(const BareRead&) = delete;
 
-  const char* data() const { return data_; }
+  const char* data() const { return static_cast<const char*>(pages_.get()); }
   size_t size() const { return size_; }
 
  private:
-  char* data_ = nullptr;
+  PageReservation pages_;
   size_t size_ = 0;
 };

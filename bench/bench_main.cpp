@@ -13,8 +13,9 @@
 #include <iterator>
 
 #include "bench/harness.h"
-#include "text/sjis_path.h"
 #include "bench/list_file.h"
+#include "text/sjis_path.h"
+#include "win/scoped_win.h"
 
 #ifndef QB2LPT_EXE
 #error "the paths of the programs under test come from the build"
@@ -104,15 +105,15 @@ DWORD RunProgram(const std::string& program, const std::string& arguments, DWORD
                       &startup, &started)) {
     return STILL_ACTIVE;
   }
-  CloseHandle(started.hThread);
+  const KernelHandle thread(started.hThread);
+  const KernelHandle process(started.hProcess);
   DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(started.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(started.hProcess, &code);
+  if (WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.get(), &code);
   } else {
-    TerminateProcess(started.hProcess, STILL_ACTIVE);
-    WaitForSingleObject(started.hProcess, INFINITE);
+    TerminateProcess(process.get(), STILL_ACTIVE);
+    WaitForSingleObject(process.get(), INFINITE);
   }
-  CloseHandle(started.hProcess);
   return code;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "checker/process_probe.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -66,12 +67,12 @@ bool ReadHeldLines(const std::string& path, HeldLines& lines) {
 }
 
 long long ListBoxGrowthBytes(const HeldLines& lines) {
-  HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr,
-                                nullptr, nullptr);
-  if (parent == nullptr) return -1;
+  const OwnedWindow parent(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr,
+                                           nullptr, nullptr, nullptr));
+  if (!parent.IsValid()) return -1;
   const DWORD style = (lines.style & ~(WS_POPUP | WS_VISIBLE)) | WS_CHILD;
-  HWND listBox = CreateWindowExA(0, "LISTBOX", "", style, 0, 0, 400, 300, parent, nullptr, nullptr,
-                                 nullptr);
+  HWND listBox = CreateWindowExA(0, "LISTBOX", "", style, 0, 0, 400, 300, parent.get(), nullptr,
+                                 nullptr, nullptr);
   long long growth = -1;
   if (listBox && AddLines(listBox, lines.before)) {
     const size_t before = PrivateBytes(GetCurrentProcess());
@@ -80,6 +81,5 @@ long long ListBoxGrowthBytes(const HeldLines& lines) {
                static_cast<long long>(before);
     }
   }
-  DestroyWindow(parent);
   return growth;
 }

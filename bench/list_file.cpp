@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "win/scoped_win.h"
+
 namespace {
 
 constexpr char kHeader[] = "crc16\tcrc32\tbody\tfile\ttitle\tmaker\tyear\tsaledate\r\n";
@@ -52,19 +54,19 @@ bool EnsureListFile(const std::string& path, size_t size) {
       existing.nFileSizeHigh == 0 && existing.nFileSizeLow == size) {
     return true;
   }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
   ListStream stream;
   bool ok = true;
   for (size_t written = 0; ok && written < size;) {
     const std::string chunk = stream.Take(std::min(kChunk, size - written));
     DWORD put = 0;
-    ok = WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &put, nullptr) &&
+    ok = WriteFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &put, nullptr) &&
          put == chunk.size();
     written += chunk.size();
   }
-  CloseHandle(file);
+  file.Reset();  // closed before a partial file is deleted
   if (!ok) DeleteFileA(path.c_str());
   return ok;
 }

@@ -1,11 +1,12 @@
 // The cost of a request that appends two lines to a long ResultList against a short one. The
 // bench's own window code runs in this process: two main windows, one holding 100 lines and one
-// holding 100,000, with MainWindow pointed at the one a request is timed in.
+// holding 100,000, with Shell.mainWindow pointed at the one a request is timed in.
 #include <cstdio>
 
 #include "bench/harness.h"
 #include "plugin/loader.h"
 #include "shell/actions.h"
+#include "shell/controls.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -28,7 +29,7 @@ HWND PreparedWindow(const BenchPaths& paths, int lines) {
   HWND window = CreateMainWindow(GetModuleHandleA(nullptr));
   if (window == nullptr) return nullptr;
   ShowWindow(window, SW_HIDE);
-  MainWindow = window;
+  Shell.mainWindow = window;
   RefillRequestList();
   const LRESULT getYear = SendDlgItemMessageA(window, RequestCombo, CB_FINDSTRINGEXACT,
                                               static_cast<WPARAM>(-1),
@@ -47,10 +48,10 @@ HWND PreparedWindow(const BenchPaths& paths, int lines) {
 
 // Seconds for one request in `window`; sets `appended` to the lines it added.
 double TimeRequestIn(HWND window, int& appended) {
-  MainWindow = window;
+  Shell.mainWindow = window;
   const int before = LineCount(window);
   const double start = Now();
-  RunRequest();
+  OnRunClicked();
   const double elapsed = Now() - start;
   appended = LineCount(window) - before;
   return elapsed;

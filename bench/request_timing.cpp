@@ -11,6 +11,7 @@
 #include "plugin/loader.h"
 #include "request/report_lines.h"
 #include "request/run_request.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -20,13 +21,15 @@ constexpr int kTimedSizesMiB[] = {1, 64, 256};
 // as the window renders them, and counted. A load's steps are not.
 class QuietBench final : public RequestBench, public LoadReport {
  public:
-  explicit QuietBench(const std::string& listFile) : listFile_(listFile) {}
+  explicit QuietBench(const std::string& listDataFile) : listDataFile_(listDataFile) {}
 
   void Report(const RunEvent& event) override { lines += !ReportLine(event).empty(); }
   void Report(const LoadEvent&) override {}
   std::optional<KeyType> SelectedKeyType() override { return KeyType::Crc32; }
   void ReadRequestName(char* name, int capacity) override { Copy("GetTitle", name, capacity); }
-  void ReadDatFilePath(char* text, int limit) override { Copy(listFile_.c_str(), text, limit); }
+  void ReadListDataFilePath(char* text, int limit) override {
+    Copy(listDataFile_.c_str(), text, limit);
+  }
   void ReadTestKey(char* text, int limit) override { Copy(kAbsentCrc32Key, text, limit); }
   void ReadRequestedLength(char* text, int limit) override { Copy("", text, limit); }
 
@@ -34,19 +37,19 @@ class QuietBench final : public RequestBench, public LoadReport {
 
  private:
   static void Copy(const char* from, char* to, int limit) { lstrcpynA(to, from, limit); }
-  std::string listFile_;
+  std::string listDataFile_;
 };
 
-double TimeRequest(const std::string& listFile) {
-  QuietBench bench(listFile);
+double TimeRequest(const std::string& listDataFile) {
+  QuietBench bench(listDataFile);
   const double start = Now();
   RunRequest(bench);
   return Now() - start;
 }
 
-double TimeBareRead(const std::string& listFile) {
+double TimeBareRead(const std::string& listDataFile) {
   const double start = Now();
-  { BareRead read(listFile.c_str()); }
+  { BareRead read(listDataFile.c_str()); }
   return Now() - start;
 }
 
@@ -66,10 +69,10 @@ std::vector<TableRow> MeasureRequestCost(const BenchPaths& paths, int pairs) {
     return rows;
   }
   for (int mebibytes : kTimedSizesMiB) {
-    const std::string listFile = ListFilePath(paths, mebibytes);
-    TimeRequest(listFile);  // brings the file into the cache
-    const Comparison comparison = Alternate(pairs, [&] { return TimeRequest(listFile); },
-                                            [&] { return TimeBareRead(listFile); });
+    const std::string listDataFile = ListFilePath(paths, mebibytes);
+    TimeRequest(listDataFile);  // brings the file into the cache
+    const Comparison comparison = Alternate(pairs, [&] { return TimeRequest(listDataFile); },
+                                            [&] { return TimeBareRead(listDataFile); });
     TableRow row;
     row.what = "One request, " + std::to_string(mebibytes) + " MiB list (in-process, null plugin)";
     row.sides = "RunRequest / bare open+size+pages+read";
@@ -82,10 +85,10 @@ std::vector<TableRow> MeasureRequestCost(const BenchPaths& paths, int pairs) {
   return rows;
 }
 
-DWORD RequestPeakGrowthKiB(const BenchPaths& paths, const std::string& listFile) {
+DWORD RequestPeakGrowthKiB(const BenchPaths& paths, const std::string& listDataFile) {
   if (!LoadQuietly(paths.nullPlugin)) return STILL_ACTIVE;
   const size_t before = PeakWorkingSet(GetCurrentProcess());
-  QuietBench bench(listFile);
+  QuietBench bench(listDataFile);
   RunRequest(bench);
   const size_t after = PeakWorkingSet(GetCurrentProcess());
   ReleasePlugin();
@@ -93,14 +96,14 @@ DWORD RequestPeakGrowthKiB(const BenchPaths& paths, const std::string& listFile)
 }
 
 std::vector<TableRow> MeasurePeakMemory(const BenchPaths& paths, int pairs) {
-  const std::string listFile = "\"" + ListFilePath(paths, 256) + "\"";
+  const std::string listDataFile = "\"" + ListFilePath(paths, 256) + "\"";
   std::vector<double> bench, bare;
   bool failed = false;
   for (int pair = 0; pair < pairs; ++pair) {
     for (int side = 0; side < 2; ++side) {
       const bool benchSide = (side == 0) == RunsAFirst(pair);
-      const DWORD kib = benchSide ? RunProgram(paths.harness, "--peak-request " + listFile, kChildTimeoutMs)
-                                  : RunProgram(paths.bareReader, listFile, kChildTimeoutMs);
+      const DWORD kib = benchSide ? RunProgram(paths.harness, "--peak-request " + listDataFile, kChildTimeoutMs)
+                                  : RunProgram(paths.bareReader, listDataFile, kChildTimeoutMs);
       failed |= kib >= 0x80000000u || kib == STILL_ACTIVE;
       (benchSide ? bench : bare).push_back(kib);
     }
@@ -124,13 +127,12 @@ std::vector<TableRow> MeasurePeakMemory(const BenchPaths& paths, int pairs) {
 std::vector<TableRow> MeasureScan(const BenchPaths& paths, int pairs) {
   std::vector<TableRow> rows;
   const BareRead list(ListFilePath(paths, 256).c_str());
-  HMODULE plugin = LoadLibraryA(paths.samplePlugin.c_str());
-  const auto getTitle = plugin ? reinterpret_cast<SizedText>(reinterpret_cast<void*>(
-                                     GetProcAddress(plugin, "GetTitle")))
-                               : nullptr;
+  const LibraryModule plugin(LoadLibraryA(paths.samplePlugin.c_str()));
+  const auto getTitle = plugin.IsValid() ? reinterpret_cast<SizedText>(reinterpret_cast<void*>(
+                                               GetProcAddress(plugin.get(), "GetTitle")))
+                                         : nullptr;
   if (!list.data() || !getTitle) {
     std::fprintf(stderr, "no 256 MiB list in memory, or no sample plugin\n");
-    if (plugin) FreeLibrary(plugin);
     return rows;
   }
   bool wrong = false;
@@ -148,7 +150,6 @@ std::vector<TableRow> MeasureScan(const BenchPaths& paths, int pairs) {
         wrong |= std::memchr(list.data(), '\x01', list.size()) != nullptr;
         return Now() - start;
       });
-  FreeLibrary(plugin);
   TableRow row;
   row.what = "Sample plugin scan of a 256 MiB list (absent key)";
   row.sides = "GetTitle / memchr";

@@ -4,6 +4,7 @@
 
 #include "bench/harness.h"
 #include "shell/controls.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -58,20 +59,20 @@ double TimeStartUp(const std::string& program, const std::string& folder, const 
                       folder.c_str(), &startup, &started)) {
     return -1;
   }
-  CloseHandle(started.hThread);
+  const KernelHandle thread(started.hThread);
+  const KernelHandle process(started.hProcess);
   // Idle means the creation message has been handled and the loop waits for input.
-  WaitForInputIdle(started.hProcess, kTimeoutMs);
+  WaitForInputIdle(process.get(), kTimeoutMs);
   HWND window = nullptr;
   while ((window = ReadyWindowOf(started.dwProcessId, ready)) == nullptr &&
-         WaitForSingleObject(started.hProcess, 1) == WAIT_TIMEOUT && Now() - start < 60) {
+         WaitForSingleObject(process.get(), 1) == WAIT_TIMEOUT && Now() - start < 60) {
   }
   const double elapsed = Now() - start;
   if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(started.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(started.hProcess, STILL_ACTIVE);
-    WaitForSingleObject(started.hProcess, kTimeoutMs);
+  if (WaitForSingleObject(process.get(), kTimeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), STILL_ACTIVE);
+    WaitForSingleObject(process.get(), kTimeoutMs);
   }
-  CloseHandle(started.hProcess);
   return window ? elapsed : -1;
 }
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "checker/text_encoding.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -34,10 +35,9 @@ std::string EncodeText(const std::string& utf8) {
 std::vector<std::string> ReadCommandLine() {
   std::vector<std::string> args;
   int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) return args;
-  for (int i = 1; i < count; ++i) args.push_back(WideToUtf8(wide[i]));
-  LocalFree(wide);
+  const LocalMemory<LPWSTR*> wide(CommandLineToArgvW(GetCommandLineW(), &count));
+  if (!wide.IsValid()) return args;
+  for (int i = 1; i < count; ++i) args.push_back(WideToUtf8(wide.get()[i]));
   return args;
 }
 

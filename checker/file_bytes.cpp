@@ -11,21 +11,6 @@ constexpr DWORD kMaxInputBytes = 512u << 20;
 constexpr size_t kBlockSize = 16384;
 constexpr size_t kBlockCount = 4;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 HANDLE OpenForReading(const std::string& path) {
   return CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -50,7 +35,7 @@ std::wstring WidePath(const std::string& utf8Path) {
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   FileHandle file(OpenForReading(path));
-  if (!file.IsOpen()) return false;
+  if (!file.IsValid()) return false;
   DWORD high = 0;
   const DWORD size = GetFileSize(file.get(), &high);
   if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 ||
@@ -74,7 +59,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsOpen()) return false;
+  if (!file.IsValid()) return false;
   DWORD written = 0;
   return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
@@ -101,16 +86,10 @@ bool IsAbsolutePath(const std::string& path) {
   return (path.size() >= 2 && path[1] == ':') || (!path.empty() && IsSeparator(path[0]));
 }
 
-FileImage::FileImage(const std::string& path) : handle_(OpenForReading(path)), blocks_(kBlockCount) {
+FileImage::FileImage(const std::string& path) : file_(OpenForReading(path)), blocks_(kBlockCount) {
   LARGE_INTEGER size;
-  if (IsOpen() && GetFileSizeEx(handle_, &size)) size_ = static_cast<uint64_t>(size.QuadPart);
+  if (IsOpen() && GetFileSizeEx(file_.get(), &size)) size_ = static_cast<uint64_t>(size.QuadPart);
 }
-
-FileImage::~FileImage() {
-  if (IsOpen()) CloseHandle(handle_);
-}
-
-bool FileImage::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 const FileImage::Block* FileImage::Fetch(uint64_t blockOffset) const {
   for (const Block& block : blocks_) {
@@ -124,8 +103,8 @@ const FileImage::Block* FileImage::Fetch(uint64_t blockOffset) const {
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(blockOffset);
   DWORD read = 0;
-  if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ||
-      !ReadFile(handle_, &block.bytes[0], wanted, &read, nullptr) || read != wanted) {
+  if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) ||
+      !ReadFile(file_.get(), &block.bytes[0], wanted, &read, nullptr) || read != wanted) {
     return nullptr;
   }
   block.offset = blockOffset;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checker/pe_image.h"
+#include "win/scoped_win.h"
 
 // The UTF-16 form of a UTF-8 path, for the system's …W functions.
 std::wstring WidePath(const std::string& utf8Path);
@@ -30,11 +31,8 @@ bool IsAbsolutePath(const std::string& path);
 class FileImage final : public ImageReader {
  public:
   explicit FileImage(const std::string& path);
-  ~FileImage();
-  FileImage(const FileImage&) = delete;
-  FileImage& operator=(const FileImage&) = delete;
 
-  bool IsOpen() const;
+  bool IsOpen() const { return file_.IsValid(); }
   uint64_t Size() const override { return size_; }
   bool ReadAt(uint64_t offset, void* into, size_t size) const override;
 
@@ -46,7 +44,7 @@ class FileImage final : public ImageReader {
   };
   const Block* Fetch(uint64_t blockOffset) const;
 
-  void* handle_;
+  FileHandle file_;
   uint64_t size_ = 0;
   mutable std::vector<Block> blocks_;
   mutable size_t nextReused_ = 0;

@@ -6,6 +6,7 @@
 
 #include "checker/console.h"
 #include "checker/options.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -69,8 +70,7 @@ DWORD WINAPI DeadlineThread(void*) {
 
 // The watchdog's threads live as long as the process; their handles are not needed.
 void StartThread(LPTHREAD_START_ROUTINE routine) {
-  const HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
-  if (thread != nullptr) CloseHandle(thread);
+  const KernelHandle thread(CreateThread(nullptr, 0, routine, nullptr, 0, nullptr));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ enum class CallPattern {
 };
 
 struct ExportInfo {
-  const char* name;  // the exported, undecorated name; also the request's text in RequestCombo
+  const char* name;  // the exported, undecorated name; also the name a request is chosen by
   CallPattern pattern;
 };
 

@@ -196,6 +196,31 @@ std::string DescribeFault(const FaultRecord& fault, const char* place) {
   return text;
 }
 
+CallFault ExceptionFault(const FaultRecord& record) {
+  CallFault fault;
+  char place[kPlaceSize];
+  NamePlace(record, place, sizeof place);
+  fault.record = record;
+  fault.place = place;
+  return fault;
+}
+
+CallFault AbortFault(uintptr_t entry) {
+  CallFault fault;
+  char name[kPlaceSize];
+  NameModule(entry, name, sizeof name);
+  fault.kind = CallFault::Kind::Abort;
+  fault.place = name;
+  return fault;
+}
+
+CallFault ProcessEndFault(const char* request) {
+  CallFault fault;
+  fault.kind = CallFault::Kind::ProcessEnd;
+  fault.processEndRequest = request;
+  return fault;
+}
+
 std::string DescribeCallFault(const CallFault& fault, const char* exportName) {
   switch (fault.kind) {
     case CallFault::Kind::ProcessEnd:
@@ -207,6 +232,20 @@ std::string DescribeCallFault(const CallFault& fault, const char* exportName) {
     case CallFault::Kind::Exception: break;
   }
   return DescribeFault(fault.record, fault.place.c_str());
+}
+
+std::vector<ConventionBreach> NameBreaches(int32_t stackDrift, int slotCount,
+                                           uint8_t unsavedRegisters) {
+  std::vector<ConventionBreach> breaches;
+  if (stackDrift != 0 && stackDrift == -4 * slotCount) {
+    breaches.push_back({ConventionBreach::Kind::Cdecl, stackDrift, 0});
+  } else if (stackDrift != 0) {
+    breaches.push_back({ConventionBreach::Kind::ParameterBytes, stackDrift, 0});
+  }
+  if (unsavedRegisters != 0) {
+    breaches.push_back({ConventionBreach::Kind::UnsavedRegisters, 0, unsavedRegisters});
+  }
+  return breaches;
 }
 
 std::string DescribeBreach(const ConventionBreach& breach, const char* exportName) {

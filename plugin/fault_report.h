@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The regions that the bench hands to a plugin, named in a fault line when a plugin faults on them.
 enum class FaultRegion {
@@ -80,6 +81,13 @@ struct CallFault {
   std::string processEndRequest;  // ProcessEnd: how it asked, e.g. "ExitProcess(0)"
 };
 
+// The abandoned call named, each while the plugin's module is still loaded: an unhandled
+// exception with its place (NamePlace); an abort of the runtime of the plugin whose entry point is
+// `entry`, with the plugin module's file name; a request to end the process, as it asked.
+CallFault ExceptionFault(const FaultRecord& record);
+CallFault AbortFault(uintptr_t entry);
+CallFault ProcessEndFault(const char* request);
+
 // What ended the call of `exportName`, as a report line tells it after "…の呼び出し中に": the
 // exception (DescribeFault), the abort with the module, or the process-end request.
 std::string DescribeCallFault(const CallFault& fault, const char* exportName);
@@ -96,6 +104,13 @@ struct ConventionBreach {
   int32_t stackDrift = 0;      // ParameterBytes: ESP after the call less ESP before, in bytes
   uint8_t unsavedRegisters = 0;  // UnsavedRegisters: bit 0 EBX, 1 ESI, 2 EDI, 3 EBP
 };
+
+// The breaches shown by how a call of `slotCount` stack slots came back, one per kind in the order
+// of its kind: the stack pointer moved by `stackDrift` bytes (by exactly the caller's slots: a
+// cdecl export; by another amount: a wrong parameter list), and the callee-saved registers changed
+// (bits as in ConventionBreach::unsavedRegisters).
+std::vector<ConventionBreach> NameBreaches(int32_t stackDrift, int slotCount,
+                                           uint8_t unsavedRegisters);
 
 // The breach by the export `exportName`, as a report line tells it after "呼び出し規約違反：",
 // e.g. "GetTitle は cdecl でエクスポートされています。スタックを元に戻しました".

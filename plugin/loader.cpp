@@ -27,7 +27,9 @@ HMODULE LoadQuietly(const Char* path, LoadFault& fault) {
   return GuardedLoadLibrary(path, fault);
 }
 
-// ReleasePlugin, telling whether the library's detach code faulted.
+// ReleasePlugin, telling whether the library's detach code faulted. The plugin library has no
+// owner object (win/scoped_win.h): its release runs the plugin's detach code, which is guarded and
+// whose fault is reported, so it is released here, explicitly, and at no other place.
 void Release(LoadFault& fault) {
   fault = LoadFault();
   if (PluginModule != nullptr) GuardedFreeLibrary(PluginModule, fault);

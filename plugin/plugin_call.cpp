@@ -279,39 +279,20 @@ class AbortInterception {
 
 // How the abandoned call of `frame` ended, named now: the plugin's module is still loaded.
 CallFault AbandonmentOf(const GuardFrame& frame) {
-  CallFault fault;
-  char name[kPlaceSize];
-  if (frame.processEndRequest[0] != '\0') {
-    fault.kind = CallFault::Kind::ProcessEnd;
-    fault.processEndRequest = frame.processEndRequest;
-  } else if (frame.aborted) {
-    fault.kind = CallFault::Kind::Abort;
-    NameModule(reinterpret_cast<uintptr_t>(frame.entry), name, sizeof name);
-    fault.place = name;
-  } else {
-    fault.record = frame.fault;
-    NamePlace(frame.fault, name, sizeof name);
-    fault.place = name;
-  }
-  return fault;
+  if (frame.processEndRequest[0] != '\0') return ProcessEndFault(frame.processEndRequest);
+  if (frame.aborted) return AbortFault(reinterpret_cast<uintptr_t>(frame.entry));
+  return ExceptionFault(frame.fault);
 }
 
-// What the plugin left out of place; the stack and the callee-saved registers have been put back
-// already.
+// What the plugin left out of place, as the stack pointer and the callee-saved registers were
+// after the call; they have been put back already.
 std::vector<ConventionBreach> BreachesOf(const GuardFrame& frame) {
-  std::vector<ConventionBreach> breaches;
   const int32_t drift = static_cast<int32_t>(frame.after[kEsp] - frame.before[kEsp]);
-  if (drift != 0 && drift == -4 * frame.slotCount) {
-    breaches.push_back({ConventionBreach::Kind::Cdecl, drift, 0});
-  } else if (drift != 0) {
-    breaches.push_back({ConventionBreach::Kind::ParameterBytes, drift, 0});
-  }
   uint8_t unsaved = 0;
   for (int reg = kEbx; reg < kEsp; ++reg) {
     if (frame.after[reg] != frame.before[reg]) unsaved |= 1u << (reg - kEbx);
   }
-  if (unsaved != 0) breaches.push_back({ConventionBreach::Kind::UnsavedRegisters, 0, unsaved});
-  return breaches;
+  return NameBreaches(drift, frame.slotCount, unsaved);
 }
 
 }  // namespace

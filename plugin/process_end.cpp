@@ -7,6 +7,7 @@
 
 #include "plugin/plugin_call.h"
 #include "text/sjis_path.h"
+#include "win/scoped_win.h"
 
 // Why the imports: a plugin ends the process through the functions it imports (its C runtime's
 // exit ends in ExitProcess through the runtime's own imports, and a runtime linked into the plugin
@@ -62,15 +63,10 @@ void WINAPI ExitProcessStandIn(UINT code) {
 // opened only to terminate cannot be asked for its process id).
 bool IsThisProcess(HANDLE process) {
   if (process == GetCurrentProcess()) return true;
-  struct QueryHandle {
-    HANDLE handle = nullptr;
-    ~QueryHandle() {
-      if (handle != nullptr) CloseHandle(handle);
-    }
-  } query;
-  return DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &query.handle,
+  KernelHandle query;
+  return DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), query.Receive(),
                          PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0) &&
-         GetProcessId(query.handle) == GetCurrentProcessId();
+         GetProcessId(query.get()) == GetCurrentProcessId();
 }
 
 BOOL WINAPI TerminateProcessStandIn(HANDLE process, UINT code) {

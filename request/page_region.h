@@ -3,24 +3,21 @@
 
 #include <cstddef>
 
+#include "win/scoped_win.h"
+
 class PageRegion {
  public:
   // Commits `size` bytes read-write; fresh pages are zero. data() is null when the commit failed
   // (or when `size` is 0).
   explicit PageRegion(size_t size);
-  ~PageRegion();
-  PageRegion(PageRegion&& other) noexcept : base_(other.base_), size_(other.size_) {
-    other.base_ = nullptr;
-  }
-  PageRegion(const PageRegion&) = delete;
-  PageRegion& operator=(const PageRegion&) = delete;
 
-  char* data() const { return base_; }
+  char* data() const { return static_cast<char*>(pages_.get()); }
   size_t size() const { return size_; }
   // Commits the same pages again read-only, so that a plugin cannot write into them.
   void MakeReadOnly();
 
  private:
-  char* base_;
+  // The whole reservation is released, so that repeated runs do not use up the address space.
+  PageReservation pages_;
   size_t size_;
 };

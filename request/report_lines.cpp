@@ -16,10 +16,10 @@ const char* const kRequestLabels[kExportCount] = {
 
 const char* StopLine(RunStop reason) {
   switch (reason) {
-    case RunStop::ListFileNotOpened: return "リストデータファイルが開けませんでした";
-    case RunStop::ListFileSizeUnknown:
+    case RunStop::ListDataFileNotOpened: return "リストデータファイルが開けませんでした";
+    case RunStop::ListDataFileSizeUnknown:
       return "エラー：リストデータファイルのサイズを取得できませんでした";
-    case RunStop::ListFileTooLarge: return "エラー：リストデータファイルが大きすぎて読み込めません";
+    case RunStop::ListDataFileTooLarge: return "エラー：リストデータファイルが大きすぎて読み込めません";
     case RunStop::NoRoomForListData:
       return "エラー：リストデータを読み込むメモリを確保できませんでした";
     case RunStop::NoRoomForKey: return "エラー：テストキーを置くメモリを確保できませんでした";

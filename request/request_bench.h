@@ -29,7 +29,7 @@ class RequestBench : public RunReport {
   // are, opened by its ANSI name. A bench that knows the file by its Unicode name opens it itself,
   // whatever the process's code page, and has no path box to read.
   virtual HANDLE OpenListDataFile();
-  virtual void ReadDatFilePath(char* /*text*/, int /*limit*/) {}
+  virtual void ReadListDataFilePath(char* /*text*/, int /*limit*/) {}
 
  protected:
   ~RequestBench() = default;

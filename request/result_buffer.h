@@ -3,13 +3,14 @@
 
 #include <cstdint>
 
+#include "win/scoped_win.h"
+
 class ResultBuffer {
  public:
   // Exactly `size` zero bytes (size above 0), placed so that the byte after the last one is the
   // first byte of a no-access page: a plugin that writes past the size it was given faults at that
   // write instead of spoiling other memory. data() is null when the buffer cannot be allocated.
   explicit ResultBuffer(int32_t size);
-  ~ResultBuffer();
   ResultBuffer(const ResultBuffer&) = delete;
   ResultBuffer& operator=(const ResultBuffer&) = delete;
 
@@ -17,7 +18,7 @@ class ResultBuffer {
   int32_t size() const { return size_; }
 
  private:
-  void* region_;
+  PageReservation region_;
   char* data_;
   int32_t size_;
 };

@@ -17,9 +17,9 @@ struct RequestLabel {
 
 // Why the bench ended a run without calling the plugin (further).
 enum class RunStop {
-  ListFileNotOpened,
-  ListFileSizeUnknown,
-  ListFileTooLarge,   // with the zero byte after it, the file does not fit a 32-bit size
+  ListDataFileNotOpened,
+  ListDataFileSizeUnknown,
+  ListDataFileTooLarge,  // with the zero byte after it, the file does not fit a 32-bit size
   NoRoomForListData,  // the list data's region could not be committed
   NoRoomForKey,
   NoRoomForBuffer,    // the second call's result buffer could not be allocated

@@ -6,25 +6,11 @@
 #include "request/observed_call.h"
 #include "request/page_region.h"
 #include "request/size_negotiation.h"
+#include "win/scoped_win.h"
 
 namespace {
 
 constexpr int kKeyRegionSize = 260;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool SameName(const char* a, const char* b) {
   return CompareStringA(LOCALE_SYSTEM_DEFAULT, 0, a, -1, b, -1) == CSTR_EQUAL;
@@ -58,11 +44,11 @@ bool TakeFileSize(RequestBench& bench, HANDLE file, DWORD& size) {
   DWORD high = 0;
   size = GetFileSize(file, &high);
   if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-    bench.Report(RunStopped{RunStop::ListFileSizeUnknown});
+    bench.Report(RunStopped{RunStop::ListDataFileSizeUnknown});
     return false;
   }
   if (high != 0 || size + 1 == 0) {
-    bench.Report(RunStopped{RunStop::ListFileTooLarge});
+    bench.Report(RunStopped{RunStop::ListDataFileTooLarge});
     return false;
   }
   return true;
@@ -83,8 +69,8 @@ void RunRequestOnData(RequestBench& bench, const char* listData, const char* key
 // region, after saying why the run stops, when the file cannot be opened or read into memory.
 PageRegion ReadListData(RequestBench& bench) {
   FileHandle file(bench.OpenListDataFile());
-  if (!file.IsOpen()) {
-    bench.Report(RunStopped{RunStop::ListFileNotOpened});
+  if (!file.IsValid()) {
+    bench.Report(RunStopped{RunStop::ListDataFileNotOpened});
     return PageRegion(0);
   }
   DWORD size = 0;
@@ -124,7 +110,7 @@ void RunDataRequest(RequestBench& bench, int request, int16_t keyType) {
 
 HANDLE RequestBench::OpenListDataFile() {
   char path[261] = {};
-  ReadDatFilePath(path, 260);
+  ReadListDataFilePath(path, 260);
   return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

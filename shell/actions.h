@@ -1,6 +1,6 @@
-// The three button actions of the main window.
+// What a click on each of the main window's three buttons does.
 #pragma once
 
-void BrowseDatFile();  // BrowseButton: choose the list-data file for DatFileEdit
-void LoadPlugin();     // LoadButton: choose and load the plugin named in PluginEdit
-void RunRequest();     // RunButton: run the request selected in RequestCombo
+void OnBrowseClicked();  // BrowseButton: choose the list-data file for DatFileEdit
+void OnLoadClicked();    // LoadButton: choose and load the plugin named in PluginEdit
+void OnRunClicked();     // RunButton: run the request selected in RequestCombo

@@ -4,10 +4,6 @@
 
 #include "plugin/contract.h"
 #include "shell/key_type_combo.h"
-#include "shell/main_window.h"
-#include "shell/settings.h"
-
-HWND MainWindow = nullptr;
 
 namespace {
 
@@ -50,7 +46,7 @@ constexpr char kRequestSeparator[] = "-------------";
 constexpr int kSeparatorAfter[] = {kGetPluginInfo, kGetMemo};
 
 LRESULT SendToControl(int controlId, UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendDlgItemMessageA(MainWindow, controlId, message, wParam, lParam);
+  return SendDlgItemMessageA(Shell.mainWindow, controlId, message, wParam, lParam);
 }
 
 bool IsSeparatorPlace(int exportIndex) {
@@ -66,9 +62,9 @@ void CreateControls() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   for (const ControlLayout& control : kLayout) {
     CreateWindowExA(control.extendedStyle, control.className, control.text, control.style,
-                    control.x, control.y, control.width, control.height, MainWindow,
+                    control.x, control.y, control.width, control.height, Shell.mainWindow,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-    SendToControl(control.id, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE);
+    SendToControl(control.id, WM_SETFONT, reinterpret_cast<WPARAM>(Shell.controlFont.get()), FALSE);
   }
 }
 
@@ -78,7 +74,23 @@ void FillInitialContents() {
   for (const KeyTypeEntry& entry : kKeyTypeEntries) {
     SendToControl(KeyTypeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text));
   }
-  LoadSettings();
+}
+
+void ShowSettings(const Settings& settings) {
+  SetControlText(DatFileEdit, settings.listDataFile.c_str());
+  SetControlText(TestKeyEdit, settings.testKey.c_str());
+  SendToControl(KeyTypeCombo, CB_SETCURSEL, static_cast<WPARAM>(settings.keyTypeEntry), 0);
+}
+
+Settings SettingsShown() {
+  Settings settings;
+  TextBuffer text;
+  ReadControlText(DatFileEdit, text);
+  settings.listDataFile = text;
+  ReadControlText(TestKeyEdit, text);
+  settings.testKey = text;
+  settings.keyTypeEntry = ComboSelection(KeyTypeCombo);
+  return settings;
 }
 
 void AppendResultLine(const char* line) {
@@ -110,24 +122,24 @@ void RefillRequestList() {
 
 void ReadControlText(int controlId, TextBuffer& buffer) {
   std::memset(buffer, 0, sizeof buffer);
-  GetDlgItemTextA(MainWindow, controlId, buffer, kTextLimit);
+  GetDlgItemTextA(Shell.mainWindow, controlId, buffer, kTextLimit);
 }
 
 void SetControlText(int controlId, const char* text) {
-  SetDlgItemTextA(MainWindow, controlId, text);
+  SetDlgItemTextA(Shell.mainWindow, controlId, text);
 }
 
 int ComboSelection(int comboId) {
   return static_cast<int>(SendToControl(comboId, CB_GETCURSEL, 0, 0));
 }
 
-bool ReadComboSelectionText(int comboId, TextBuffer& buffer) {
-  std::memset(buffer, 0, sizeof buffer);
+bool ReadComboSelectionText(int comboId, char* buffer, int capacity) {
+  std::memset(buffer, 0, capacity);
   const int selection = ComboSelection(comboId);
   if (selection < 0) return false;
   // CB_GETLBTEXT takes no limit: an entry too long for the buffer is not copied at all.
   const LRESULT length = SendToControl(comboId, CB_GETLBTEXTLEN, selection, 0);
-  if (length == CB_ERR || length >= kTextLimit) return false;
+  if (length == CB_ERR || length >= capacity) return false;
   SendToControl(comboId, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(buffer));
   return true;
 }

@@ -1,8 +1,11 @@
 // The seventeen child controls of the main window, and the operations every other part of the
-// bench uses on them. A control is always reached by its id as a child of MainWindow.
+// bench uses on them. A control is always reached by its id as a child of Shell.mainWindow.
 #pragma once
 
 #include <windows.h>
+
+#include "shell/settings.h"
+#include "shell/shell_state.h"
 
 // Control ids in creation order; the names say role and kind.
 enum ControlId {
@@ -27,20 +30,15 @@ enum ControlId {
 
 constexpr int kControlCount = 17;
 
-// Text read from a control or the settings file arrives in a zero-filled buffer of this size,
-// read with a limit of kTextLimit, so at most 259 bytes of text arrive.
-constexpr int kTextBufferSize = 261;
-constexpr int kTextLimit = 260;
-using TextBuffer = char[kTextBufferSize];
-
-// The top-level window; set when it handles its creation message.
-extern HWND MainWindow;
-
-// Creates the seventeen controls as children of MainWindow, each with ControlFont.
+// Creates the seventeen controls as children of Shell.mainWindow, each with Shell.controlFont.
 void CreateControls();
 
-// The contents of the controls when the window first appears; ends by loading the settings.
+// The contents of the controls when the window first appears, before the settings are shown.
 void FillInitialContents();
+
+// The settings in DatFileEdit, TestKeyEdit and KeyTypeCombo; and those three read back.
+void ShowSettings(const Settings& settings);
+Settings SettingsShown();
 
 // Appends one report line at the end of ResultList and scrolls it into view; an empty line is
 // ignored. When the list is full the oldest lines make room.
@@ -59,7 +57,7 @@ void SetControlText(int controlId, const char* text);
 // The selection index of a drop-down list, or -1 when nothing is selected.
 int ComboSelection(int comboId);
 
-// Zero-fills `buffer` and copies the text of the selected entry of a drop-down list into it (up to
-// 259 bytes); returns false, with an empty buffer, when nothing is selected or the entry is
-// longer than 259 bytes.
-bool ReadComboSelectionText(int comboId, TextBuffer& buffer);
+// Zero-fills the `capacity` bytes of `buffer` and copies the text of the selected entry of a
+// drop-down list into it (up to capacity - 1 bytes); returns false, with an empty buffer, when
+// nothing is selected or the entry would not fit.
+bool ReadComboSelectionText(int comboId, char* buffer, int capacity);

@@ -2,7 +2,7 @@
 
 #include "shell/actions.h"
 #include "shell/controls.h"
-#include "shell/main_window.h"
+#include "shell/shell_state.h"
 
 namespace {
 
@@ -10,11 +10,11 @@ constexpr char kDialogTitle[] = "ファイルを開く";
 // OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY.
 constexpr DWORD kDialogFlags = 0x81004;
 
-// Runs the dialog from StartDirectory and puts a non-empty choice into the edit box.
+// Runs the dialog from the start-up folder and puts a non-empty choice into the edit box.
 void ChooseInto(int editId, const std::string& filter) {
-  FileChooser chooser(MainWindow);
+  FileChooser chooser(Shell.mainWindow);
   TextBuffer chosen = {};
-  lstrcpynA(chosen, chooser.ChooseFile(filter, StartDirectory), kTextLimit);
+  lstrcpynA(chosen, chooser.ChooseFile(filter, Shell.startDirectory), kTextLimit);
   if (chosen[0] != '\0') SetControlText(editId, chosen);
 }
 
@@ -49,7 +49,7 @@ std::string BuildFilter(std::initializer_list<const char*> items) {
   return filter;
 }
 
-std::string DatFileFilter() { return BuildFilter({"全てのファイル形式(*.*)", "*.*"}); }
+std::string ListDataFileFilter() { return BuildFilter({"全てのファイル形式(*.*)", "*.*"}); }
 
 std::string PluginFilter() {
   return BuildFilter({"DLL(*.dll)", "*.dll", "Brindlecote(*.qbd)", "*.qbd"});
@@ -70,6 +70,6 @@ OPENFILENAMEA MakeOpenFileRecord(HWND owner, const std::string& filter, const ch
   return record;
 }
 
-void BrowseDatFile() { ChooseInto(DatFileEdit, DatFileFilter()); }
+void OnBrowseClicked() { ChooseInto(DatFileEdit, ListDataFileFilter()); }
 
 void ChoosePluginPath() { ChooseInto(PluginEdit, PluginFilter()); }

@@ -30,7 +30,7 @@ class FileChooser {
 std::string BuildFilter(std::initializer_list<const char*> items);
 
 // The two filters the bench offers.
-std::string DatFileFilter();
+std::string ListDataFileFilter();
 std::string PluginFilter();
 
 // Fills the dialog record: the owner, the filter with its first pair active, the 261-byte file

@@ -14,7 +14,7 @@ class ResultListReport final : public LoadReport {
 
 }  // namespace
 
-void LoadPlugin() {
+void OnLoadClicked() {
   ChoosePluginPath();
 
   TextBuffer path;

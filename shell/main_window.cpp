@@ -1,16 +1,16 @@
 #include "shell/main_window.h"
 
+#include <windowsx.h>
+
 #include <cstring>
 
 #include "plugin/loader.h"
-#include "text/sjis_path.h"
 #include "shell/actions.h"
+#include "shell/controls.h"
 #include "shell/settings.h"
+#include "text/sjis_path.h"
 
-HFONT ControlFont = nullptr;
-HBRUSH FaceBrush = nullptr;
-TextBuffer StartDirectory = {};
-TextBuffer SettingsPath = {};
+ShellState Shell;
 
 namespace {
 
@@ -21,95 +21,69 @@ constexpr int kWindowHeight = 499;
 constexpr int kIconResource = 101;
 constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
 
-LRESULT OnCreate(HWND window, WPARAM, LPARAM) {
-  MainWindow = window;
-  CreateControls();
-  FillInitialContents();
-  return 0;
-}
-
-// A plugin that runs a message loop while it is called (a message box, a dialog of its own, a
-// PeekMessage loop) lets every message through to this window, posted clicks included. An action
-// never starts while another is under way, and a close waits until it has ended, so the window
-// does not respond until an action returns, whoever pumps its messages.
-bool ActionUnderWay = false;
-bool CloseWaiting = false;
-
+// Marks a button action as under way for its length (see ShellState::actionUnderWay).
 class ActionScope {
  public:
-  ActionScope() { ActionUnderWay = true; }
-  ~ActionScope() { ActionUnderWay = false; }
+  ActionScope() { Shell.actionUnderWay = true; }
+  ~ActionScope() { Shell.actionUnderWay = false; }
   ActionScope(const ActionScope&) = delete;
   ActionScope& operator=(const ActionScope&) = delete;
 };
 
-LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
-  ShutDown();
-  return 0;
+BOOL OnCreate(HWND window, LPCREATESTRUCT) {
+  Shell.mainWindow = window;
+  CreateControls();
+  FillInitialContents();
+  ShowSettings(LoadSettings(Shell.settingsPath));
+  return TRUE;
 }
 
-LRESULT OnClose(HWND window, WPARAM, LPARAM) {
-  if (ActionUnderWay) {
-    CloseWaiting = true;
-    return 0;
+void OnDestroy(HWND) { ShutDown(); }
+
+void OnClose(HWND window) {
+  if (Shell.actionUnderWay) {
+    Shell.closeWaiting = true;
+    return;
   }
   DestroyWindow(window);
-  return 0;
 }
 
-struct ButtonAction {
-  int buttonId;
-  void (*run)();
-};
+using ClickHandler = void (*)();
 
-const ButtonAction kButtonActions[] = {
-    {LoadButton, LoadPlugin},
-    {RunButton, RunRequest},
-    {BrowseButton, BrowseDatFile},
-};
-
-// Only a click (notification code 0) on one of the three buttons starts an action, and only when
-// none is under way.
-LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM) {
-  if (HIWORD(wParam) != 0 || ActionUnderWay) return 0;
-  for (const ButtonAction& action : kButtonActions) {
-    if (action.buttonId != LOWORD(wParam)) continue;
-    {
-      ActionScope scope;
-      action.run();
-    }
-    if (CloseWaiting) DestroyWindow(window);
-    return 0;
+// The handler of a click on the button `id`; none for any other control.
+ClickHandler ClickHandlerOf(int id) {
+  switch (id) {
+    case LoadButton: return OnLoadClicked;
+    case RunButton: return OnRunClicked;
+    case BrowseButton: return OnBrowseClicked;
+    default: return nullptr;
   }
-  return 0;
 }
 
-struct MessageRoute {
-  UINT message;
-  LRESULT (*handle)(HWND, WPARAM, LPARAM);
-};
-
-const MessageRoute kRoutes[] = {
-    {WM_CREATE, OnCreate},
-    {WM_DESTROY, OnDestroy},
-    {WM_CLOSE, OnClose},
-    {WM_COMMAND, OnCommand},
-};
+// Only a click on one of the three buttons starts an action, and only when none is under way.
+void OnCommand(HWND window, int id, HWND, UINT notification) {
+  if (notification != BN_CLICKED || Shell.actionUnderWay) return;
+  const ClickHandler clicked = ClickHandlerOf(id);
+  if (clicked == nullptr) return;
+  {
+    ActionScope scope;
+    clicked();
+  }
+  if (Shell.closeWaiting) DestroyWindow(window);
+}
 
 }  // namespace
 
 void CreateDrawingResources() {
-  ControlFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                            OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                            FF_SWISS | DEFAULT_PITCH, kFontFace);
-  FaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+  Shell.controlFont.Reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                      SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS,
+                                      DRAFT_QUALITY, FF_SWISS | DEFAULT_PITCH, kFontFace));
+  Shell.faceBrush.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 }
 
 void ReleaseDrawingResources() {
-  if (ControlFont != nullptr) DeleteObject(ControlFont);
-  if (FaceBrush != nullptr) DeleteObject(FaceBrush);
-  ControlFont = nullptr;
-  FaceBrush = nullptr;
+  Shell.controlFont.Reset();
+  Shell.faceBrush.Reset();
 }
 
 bool ComposeSettingsPath(const char* folder, TextBuffer& path) {
@@ -127,13 +101,14 @@ bool ComposeSettingsPath(const char* folder, TextBuffer& path) {
 }
 
 void FixStartPaths() {
-  std::memset(StartDirectory, 0, sizeof StartDirectory);
+  TextBuffer& folder = Shell.startDirectory;
+  std::memset(folder, 0, sizeof folder);
   // The answer is the length without the terminator when the folder fits, else the size needed.
-  const DWORD length = GetCurrentDirectoryA(kTextLimit, StartDirectory);
+  const DWORD length = GetCurrentDirectoryA(kTextLimit, folder);
   if (length == 0 || length >= static_cast<DWORD>(kTextLimit)) {
-    std::memset(StartDirectory, 0, sizeof StartDirectory);
+    std::memset(folder, 0, sizeof folder);
   }
-  ComposeSettingsPath(StartDirectory, SettingsPath);
+  ComposeSettingsPath(folder, Shell.settingsPath);
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
@@ -145,7 +120,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
   windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = FaceBrush;
+  windowClass.hbrBackground = Shell.faceBrush.get();
   windowClass.lpszClassName = kMainWindowClass;
   return RegisterClassExA(&windowClass) != 0;
 }
@@ -156,11 +131,15 @@ HWND CreateMainWindow(HINSTANCE instance) {
                          nullptr);
 }
 
+// The window's messages, each to its handler; every other message is the system's.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (const MessageRoute& route : kRoutes) {
-    if (route.message == message) return route.handle(window, wParam, lParam);
+  switch (message) {
+    HANDLE_MSG(window, WM_CREATE, OnCreate);
+    HANDLE_MSG(window, WM_CLOSE, OnClose);
+    HANDLE_MSG(window, WM_COMMAND, OnCommand);
+    HANDLE_MSG(window, WM_DESTROY, OnDestroy);
+    default: return DefWindowProcA(window, message, wParam, lParam);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void RunMessageLoop() {
@@ -189,8 +168,8 @@ void ShutDown() {
   // The settings first: whatever the plugin's detach code does, they are kept. A window destroyed
   // while a plugin is called (by the plugin) keeps the library until the process ends, since its
   // code is still running.
-  SaveSettings();
-  if (!ActionUnderWay) ReleasePlugin();
+  SaveSettings(SettingsShown(), Shell.settingsPath);
+  if (!Shell.actionUnderWay) ReleasePlugin();
   ReleaseDrawingResources();
   PostQuitMessage(0);
 }

@@ -1,28 +1,18 @@
-// Start-up state, the main window and its message loop.
+// Start-up, the main window and its message loop.
 #pragma once
 
 #include <windows.h>
 
-#include "shell/controls.h"
-
-// The one font of every control and the window background; both live for the whole run.
-extern HFONT ControlFont;
-extern HBRUSH FaceBrush;
-
-// The folder current at start-up, and the settings file in it; fixed for the whole run. Either is
-// empty text when it cannot be expressed in 259 bytes (the longest path the ANSI file functions
-// take): then the dialogs start in their own default folder and the settings file is neither
-// read nor written.
-extern TextBuffer StartDirectory;
-extern TextBuffer SettingsPath;
+#include "shell/shell_state.h"
 
 constexpr char kMainWindowClass[] = "NORMAL0";
 constexpr char kSettingsFileName[] = "QB2LPT.ini";
 
+// Makes Shell.controlFont and Shell.faceBrush, and releases them.
 void CreateDrawingResources();
 void ReleaseDrawingResources();
 
-// Fixes StartDirectory from the current folder, and SettingsPath from it.
+// Fixes Shell.startDirectory from the current folder, and Shell.settingsPath from it.
 void FixStartPaths();
 
 // `folder` followed by "\QB2LPT.ini" into `path`; false, with `path` empty, when the folder is

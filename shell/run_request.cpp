@@ -19,30 +19,24 @@ class WindowBench final : public RequestBench {
     return KeyTypeOfEntry(ComboSelection(KeyTypeCombo));
   }
 
+  // An entry that would not fit is no request name, and stays empty.
   void ReadRequestName(char* name, int capacity) override {
-    const int selection = ComboSelection(RequestCombo);
-    if (selection < 0) return;
-    // CB_GETLBTEXT takes no limit: an entry that would not fit is no request name, and stays empty.
-    const LRESULT length =
-        SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXTLEN, selection, 0);
-    if (length == CB_ERR || length >= capacity) return;
-    SendDlgItemMessageA(MainWindow, RequestCombo, CB_GETLBTEXT, selection,
-                        reinterpret_cast<LPARAM>(name));
+    ReadComboSelectionText(RequestCombo, name, capacity);
   }
 
-  void ReadDatFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }
+  void ReadListDataFilePath(char* text, int limit) override { ReadEdit(DatFileEdit, text, limit); }
   void ReadTestKey(char* text, int limit) override { ReadEdit(TestKeyEdit, text, limit); }
   void ReadRequestedLength(char* text, int limit) override { ReadEdit(ReqLenEdit, text, limit); }
 
  private:
   static void ReadEdit(int editId, char* text, int limit) {
-    GetDlgItemTextA(MainWindow, editId, text, limit);
+    GetDlgItemTextA(Shell.mainWindow, editId, text, limit);
   }
 };
 
 }  // namespace
 
-void RunRequest() {
+void OnRunClicked() {
   WindowBench bench;
   RunRequest(bench);
 }

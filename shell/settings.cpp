@@ -2,64 +2,43 @@
 
 #include <windows.h>
 
-#include <string>
-
-#include "shell/controls.h"
 #include "shell/key_type_combo.h"
-#include "shell/main_window.h"
+#include "shell/shell_state.h"
 
 namespace {
 
 constexpr char kSection[] = "Quillerby2ListPluginTester";
-constexpr char kDatFileKey[] = "DatFile";
+constexpr char kListDataFileKey[] = "DatFile";
 constexpr char kTestKeyKey[] = "Key";
 constexpr char kKeyTypeKey[] = "KeyType";
-constexpr int kDefaultKeyType = 1;  // "32 bit CRC"
 
-bool HasSettingsFile() { return SettingsPath[0] != '\0'; }
-
-// The stored text, or empty text when it is missing or there is no settings file.
-void ReadSetting(const char* key, TextBuffer& value) {
-  value[0] = '\0';
-  if (HasSettingsFile()) {
-    GetPrivateProfileStringA(kSection, key, "", value, kTextLimit, SettingsPath);
-  }
-}
-
-int ReadKeyTypeSetting() {
-  if (!HasSettingsFile()) return kDefaultKeyType;
-  return static_cast<int>(GetPrivateProfileIntA(kSection, kKeyTypeKey, kDefaultKeyType, SettingsPath));
-}
-
-void WriteSetting(const char* key, const char* value) {
-  if (HasSettingsFile()) WritePrivateProfileStringA(kSection, key, value, SettingsPath);
-}
-
-void WriteControlSetting(const char* key, int controlId) {
-  TextBuffer value;
-  ReadControlText(controlId, value);
-  WriteSetting(key, value);
+// The stored text, or empty text when it is missing.
+std::string ReadSetting(const char* key, const char* settingsPath) {
+  TextBuffer value = {};
+  GetPrivateProfileStringA(kSection, key, "", value, kTextLimit, settingsPath);
+  return value;
 }
 
 }  // namespace
 
-void LoadSettings() {
-  TextBuffer datFile = {};
-  TextBuffer testKey = {};
-  ReadSetting(kDatFileKey, datFile);
-  ReadSetting(kTestKeyKey, testKey);
-  const int keyType = ReadKeyTypeSetting();
-  SetControlText(DatFileEdit, datFile);
-  SetControlText(TestKeyEdit, testKey);
-  // A stored index outside the list leaves nothing selected.
-  const bool known = keyType >= 0 && keyType < kKeyTypeCount;
-  SendDlgItemMessageA(MainWindow, KeyTypeCombo, CB_SETCURSEL, known ? keyType : -1, 0);
+Settings LoadSettings(const char* settingsPath) {
+  Settings settings;
+  if (settingsPath[0] == '\0') return settings;
+  settings.listDataFile = ReadSetting(kListDataFileKey, settingsPath);
+  settings.testKey = ReadSetting(kTestKeyKey, settingsPath);
+  const int stored = static_cast<int>(
+      GetPrivateProfileIntA(kSection, kKeyTypeKey, kDefaultKeyTypeEntry, settingsPath));
+  settings.keyTypeEntry = KeyTypeOfEntry(stored) ? stored : -1;
+  return settings;
 }
 
-void SaveSettings() {
-  int keyType = ComboSelection(KeyTypeCombo);
-  if (keyType < 0) keyType = kDefaultKeyType;
-  WriteControlSetting(kDatFileKey, DatFileEdit);
-  WriteControlSetting(kTestKeyKey, TestKeyEdit);
-  WriteSetting(kKeyTypeKey, std::to_string(keyType).c_str());
+void SaveSettings(const Settings& settings, const char* settingsPath) {
+  if (settingsPath[0] == '\0') return;
+  const int keyTypeEntry = settings.keyTypeEntry < 0 ? kDefaultKeyTypeEntry : settings.keyTypeEntry;
+  const auto write = [settingsPath](const char* key, const std::string& value) {
+    WritePrivateProfileStringA(kSection, key, value.c_str(), settingsPath);
+  };
+  write(kListDataFileKey, settings.listDataFile);
+  write(kTestKeyKey, settings.testKey);
+  write(kKeyTypeKey, std::to_string(keyTypeEntry));
 }

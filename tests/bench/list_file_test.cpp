@@ -7,6 +7,7 @@
 
 #include "bench/bare_read.h"
 #include "sdk/qb2lpt_plugin.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -59,14 +60,14 @@ TEST(BareRead, AMissingFileGivesNoData) {
 // Both plugins the timings use, called the way the bench calls them.
 TEST(TimedPlugins, SampleScansForTheAbsentKeyAndFindsAPresentOne_NullPluginAnswersEmpty) {
   const std::string list = ListBytes(200000);
-  HMODULE sample = LoadLibraryA(SAMPLE_PLUGIN_DLL);
-  HMODULE null = LoadLibraryA(NULL_PLUGIN_DLL);
-  ASSERT_NE(sample, nullptr);
-  ASSERT_NE(null, nullptr);
+  const LibraryModule sample(LoadLibraryA(SAMPLE_PLUGIN_DLL));
+  const LibraryModule null(LoadLibraryA(NULL_PLUGIN_DLL));
+  ASSERT_TRUE(sample.IsValid());
+  ASSERT_TRUE(null.IsValid());
   const auto sampleTitle = reinterpret_cast<SizedText>(
-      reinterpret_cast<void*>(GetProcAddress(sample, "GetTitle")));
+      reinterpret_cast<void*>(GetProcAddress(sample.get(), "GetTitle")));
   const auto nullTitle = reinterpret_cast<SizedText>(
-      reinterpret_cast<void*>(GetProcAddress(null, "GetTitle")));
+      reinterpret_cast<void*>(GetProcAddress(null.get(), "GetTitle")));
   ASSERT_NE(sampleTitle, nullptr);
   ASSERT_NE(nullTitle, nullptr);
   char* variable = nullptr;
@@ -83,8 +84,6 @@ TEST(TimedPlugins, SampleScansForTheAbsentKeyAndFindsAPresentOne_NullPluginAnswe
   EXPECT_EQ(nullTitle(nullptr, nullptr, 0, &variable, sizeof buffer), 1);
   EXPECT_EQ(buffer[0], '\0');
   EXPECT_EQ(variable, buffer);
-  FreeLibrary(sample);
-  FreeLibrary(null);
 }
 
 }  // namespace

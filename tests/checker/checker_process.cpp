@@ -7,6 +7,7 @@
 #include "checker/command_line.h"
 #include "checker/file_bytes.h"
 #include "checker/text_encoding.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -34,23 +35,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-class Handle {
- public:
-  Handle() = default;
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE* out() { return &handle_; }
-  HANDLE get() const { return handle_; }
-  void Close() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
 void Drain(HANDLE pipe, std::string* into) {
   char chunk[4096];
   DWORD read = 0;
@@ -77,9 +61,9 @@ CheckerResult RunCheckerUtf8(const std::vector<std::string>& args, DWORD timeout
   std::wstring wideCommandLine = WidePath(commandLine);
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  Handle outRead, outWrite, errRead, errWrite;
-  CreatePipe(outRead.out(), outWrite.out(), &inherit, 0);
-  CreatePipe(errRead.out(), errWrite.out(), &inherit, 0);
+  KernelHandle outRead, outWrite, errRead, errWrite;
+  CreatePipe(outRead.Receive(), outWrite.Receive(), &inherit, 0);
+  CreatePipe(errRead.Receive(), errWrite.Receive(), &inherit, 0);
   SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
 
@@ -97,21 +81,21 @@ CheckerResult RunCheckerUtf8(const std::vector<std::string>& args, DWORD timeout
     result.err = "CreateProcessW failed";
     return result;
   }
+  const KernelHandle thread(process.hThread);
+  const KernelHandle child(process.hProcess);
   // Only the child may hold the write ends, so that the reads end with it.
-  outWrite.Close();
-  errWrite.Close();
+  outWrite.Reset();
+  errWrite.Reset();
   std::thread outReader(Drain, outRead.get(), &result.out);
   std::thread errReader(Drain, errRead.get(), &result.err);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 0xFFFFFFFF);
-    WaitForSingleObject(process.hProcess, INFINITE);
+  if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(child.get(), 0xFFFFFFFF);
+    WaitForSingleObject(child.get(), INFINITE);
   }
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  GetExitCodeProcess(child.get(), &result.exitCode);
   result.elapsedMs = GetTickCount() - start;
   outReader.join();
   errReader.join();
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return result;
 }
 

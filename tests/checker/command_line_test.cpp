@@ -10,6 +10,7 @@
 #include "checker/options.h"
 #include "checker/text_encoding.h"
 #include "tests/checker/checker_process.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -52,10 +53,9 @@ TEST(CommandLineQuoting, ACmdCommandSplitsBackIntoItsWords) {
   for (const std::string& word : kWords) {
     const std::wstring line = WidePath("program " + QuoteForCmd(word));
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+    const LocalMemory<LPWSTR*> argv(CommandLineToArgvW(line.c_str(), &count));
     ASSERT_EQ(count, 2) << word;
-    EXPECT_EQ(WideToUtf8(argv[1]), word);
-    LocalFree(argv);
+    EXPECT_EQ(WideToUtf8(argv.get()[1]), word);
     // cmd.exe reads its operators unless they are quoted.
     if (word.find_first_of("&|<>^()") != std::string::npos) {
       EXPECT_EQ(QuoteForCmd(word)[0], '"') << word;

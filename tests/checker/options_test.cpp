@@ -7,6 +7,7 @@
 #include "checker/command_line.h"
 #include "checker/options.h"
 #include "plugin/contract.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -114,10 +115,9 @@ TEST(Options, QuotedArgumentsSplitBackUnchanged) {
     const std::string line = "program " + QuoteArgument(arg);
     std::wstring wide(line.begin(), line.end());
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
+    const LocalMemory<LPWSTR*> argv(CommandLineToArgvW(wide.c_str(), &count));
     ASSERT_EQ(count, 2) << line;
-    const std::wstring back = argv[1];
-    LocalFree(argv);
+    const std::wstring back = argv.get()[1];
     EXPECT_EQ(std::string(back.begin(), back.end()), arg) << line;
   }
 }

@@ -6,18 +6,19 @@
 #include "checker/file_bytes.h"
 #include "checker/text_encoding.h"
 #include "tests/checker/checker_process.h"
+#include "win/scoped_win.h"
 
 namespace {
 
 // A file of `size` bytes that starts with `head`; the rest is a hole that takes no disk space.
 std::string SparseFile(const std::string& name, const std::string& head, int64_t size) {
   const std::string path = ScratchFile(name, head);
-  const HANDLE file = CreateFileW(WidePath(SjisToUtf8(path)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const FileHandle file(CreateFileW(WidePath(SjisToUtf8(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER end;
   end.QuadPart = size;
-  EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file)) << name;
-  CloseHandle(file);
+  EXPECT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()))
+      << name;
   return path;
 }
 

@@ -170,8 +170,10 @@ TEST(FaultLine, CppExceptionLeavingThePluginIsCaughtEveryTime) {
 // The naming of what an access violation touched, from records as a faithful platform gives them;
 // the region is the one labelled when the exception is recorded.
 TEST(FaultLine, AccessIsNamedByLabelledRegion) {
-  char* listData = NewReadOnlyPage("LIST");
-  char* elsewhere = NewReadOnlyPage("LIST");
+  const PageReservation listPage = NewReadOnlyPage("LIST");
+  const PageReservation elsewherePage = NewReadOnlyPage("LIST");
+  char* const listData = static_cast<char*>(listPage.get());
+  char* const elsewhere = static_cast<char*>(elsewherePage.get());
   const auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
   auto describe = [](uintptr_t target, uint32_t access) {
     EXCEPTION_RECORD record = {};
@@ -205,8 +207,6 @@ TEST(FaultLine, AccessIsNamedByLabelledRegion) {
   EXPECT_EQ(describe(at(listData), 1).find("書き込み禁止"), std::string::npos);
   EXPECT_EQ(describe(4, 0), "ヌルポインタ付近のアドレス 0x00000004 から読み込みました");
   EXPECT_EQ(describe(0x10000, 8), "アドレス 0x00010000 を実行しようとしました");
-  VirtualFree(listData, 0, MEM_RELEASE);
-  VirtualFree(elsewhere, 0, MEM_RELEASE);
 }
 
 }  // namespace

@@ -19,12 +19,14 @@ HMODULE FaultyModule() {
 }
 
 // Two pages: the buffer fills the end of the first, the second is no-access.
-char* NewGuardedBufferPages() {
-  auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_COMMIT, PAGE_READWRITE));
+PageReservation NewGuardedBufferPages() {
+  PageReservation pages(VirtualAlloc(nullptr, 2 * kPage, MEM_COMMIT, PAGE_READWRITE));
   DWORD old;
-  VirtualProtect(pages + kPage, kPage, PAGE_NOACCESS, &old);
+  VirtualProtect(static_cast<char*>(pages.get()) + kPage, kPage, PAGE_NOACCESS, &old);
   return pages;
 }
+
+char* Bytes(const PageReservation& pages) { return static_cast<char*>(pages.get()); }
 
 PlatformFault* Probing = nullptr;
 
@@ -101,11 +103,11 @@ std::string ModuleNameOf(const void* address) {
   return path + FileNameOffset(path);
 }
 
-char* NewReadOnlyPage(const char* text) {
-  auto* page = static_cast<char*>(VirtualAlloc(nullptr, kPage, MEM_COMMIT, PAGE_READWRITE));
-  std::strcpy(page, text);
+PageReservation NewReadOnlyPage(const char* text) {
+  PageReservation page(VirtualAlloc(nullptr, kPage, MEM_COMMIT, PAGE_READWRITE));
+  std::strcpy(Bytes(page), text);
   DWORD old;
-  VirtualProtect(page, kPage, PAGE_READONLY, &old);
+  VirtualProtect(page.get(), kPage, PAGE_READONLY, &old);
   return page;
 }
 
@@ -113,19 +115,13 @@ BenchRegions::BenchRegions()
     : listData_(NewReadOnlyPage(kListText)),
       key_(NewReadOnlyPage(kKeyText)),
       bufferPages_(NewGuardedBufferPages()),
-      bufferVariable_(bufferPages_ + kPage - kBufferSize),
-      listLabel_(FaultRegion::ListData, listData_, kPage),
-      keyLabel_(FaultRegion::Key, key_, 260),
-      bufferEndLabel_(FaultRegion::BufferEnd, bufferPages_ + kPage, kPage) {}
-
-BenchRegions::~BenchRegions() {
-  VirtualFree(listData_, 0, MEM_RELEASE);
-  VirtualFree(key_, 0, MEM_RELEASE);
-  VirtualFree(bufferPages_, 0, MEM_RELEASE);
-}
+      bufferVariable_(Bytes(bufferPages_) + kPage - kBufferSize),
+      listLabel_(FaultRegion::ListData, listData_.get(), kPage),
+      keyLabel_(FaultRegion::Key, key_.get(), 260),
+      bufferEndLabel_(FaultRegion::BufferEnd, Bytes(bufferPages_) + kPage, kPage) {}
 
 std::vector<uint32_t> BenchRegions::SizedTextSlots(int16_t keyType, uint16_t size) {
-  return {PointerSlot(listData_), PointerSlot(key_), KeyTypeSlot(keyType),
+  return {PointerSlot(listData_.get()), PointerSlot(key_.get()), KeyTypeSlot(keyType),
           PointerSlot(&bufferVariable_), SizeSlot(size)};
 }
 

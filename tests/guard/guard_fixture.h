@@ -11,6 +11,7 @@
 #include "plugin/contract.h"
 #include "plugin/fault_report.h"
 #include "request/report_lines.h"
+#include "win/scoped_win.h"
 
 struct RecordedLines : RunReport {
   std::vector<std::string> lines;
@@ -53,18 +54,15 @@ class BenchRegions {
   static constexpr const char* kKeyText = "KEY123";
 
   BenchRegions();
-  ~BenchRegions();
-  BenchRegions(const BenchRegions&) = delete;
-  BenchRegions& operator=(const BenchRegions&) = delete;
 
   // A sized text call's slots: list data, key, key type, buffer reference, size.
   std::vector<uint32_t> SizedTextSlots(int16_t keyType, uint16_t size);
   char* Buffer() const { return bufferVariable_; }
 
  private:
-  char* listData_;
-  char* key_;
-  char* bufferPages_;
+  const PageReservation listData_;
+  const PageReservation key_;
+  const PageReservation bufferPages_;
   char* bufferVariable_;
   LabelledRegion listLabel_, keyLabel_, bufferEndLabel_;
 };
@@ -78,5 +76,5 @@ bool CallThroughGuard(void* entry, RecordedLines& sink, const std::vector<uint32
 // should and adds no line.
 void ExpectWellBehavedAnswers(BenchRegions& regions);
 
-// A read-only page holding `text`; released with VirtualFree.
-char* NewReadOnlyPage(const char* text);
+// A read-only page holding `text`.
+PageReservation NewReadOnlyPage(const char* text);

@@ -13,12 +13,12 @@ namespace {
 // "faultinit.dll+0x14B7" for the instruction at which faultinit.dll's start-up code faults, found
 // by mapping the library without running that code.
 std::string InitFaultPlace() {
-  HMODULE mapped = LoadLibraryExA("faultinit.dll", nullptr, DONT_RESOLVE_DLL_REFERENCES);
-  const auto site = reinterpret_cast<uintptr_t>(GetProcAddress(mapped, "InitFaultSite"));
+  const LibraryModule mapped(
+      LoadLibraryExA("faultinit.dll", nullptr, DONT_RESOLVE_DLL_REFERENCES));
+  const auto site = reinterpret_cast<uintptr_t>(GetProcAddress(mapped.get(), "InitFaultSite"));
   char place[64];
   std::snprintf(place, sizeof place, "faultinit.dll+0x%X",
-                static_cast<unsigned>(site - reinterpret_cast<uintptr_t>(mapped)));
-  FreeLibrary(mapped);
+                static_cast<unsigned>(site - reinterpret_cast<uintptr_t>(mapped.get())));
   return place;
 }
 
@@ -47,14 +47,13 @@ TEST(GuardedLoad, LoadsThatDidNotFaultAddNothing) {
   for (const auto& l : loads) {
     SCOPED_TRACE(l.path);
     LoadFault fault;
-    HMODULE module = GuardedLoadLibrary(l.path, fault);
+    const LibraryModule module(GuardedLoadLibrary(l.path, fault));
     const DWORD error = GetLastError();
-    EXPECT_EQ(module != nullptr, l.loads);
+    EXPECT_EQ(module.IsValid(), l.loads);
     if (!l.loads) {
       EXPECT_EQ(error, l.error);
     }
     EXPECT_FALSE(fault.happened);
-    if (module) FreeLibrary(module);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/plugins/scriptable_support.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -21,14 +22,14 @@ using NumberFn = int32_t(__stdcall*)(const char*, const char*, uint32_t);
 class ScriptablePluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA("scriptable_plugin.dll");
-    ASSERT_NE(module_, nullptr);
+    module_.Reset(LoadLibraryA("scriptable_plugin.dll"));
+    ASSERT_TRUE(module_.IsValid());
   }
-  void TearDown() override { FreeLibrary(module_); }
+  void TearDown() override { module_.Reset(); }
 
   template <typename Fn>
   Fn Export(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
   }
 
   // A sized-text call with a buffer variable holding `buffer`.
@@ -39,7 +40,7 @@ class ScriptablePluginTest : public ::testing::Test {
   }
 
   ScriptedPluginFiles files_{"scriptable_plugin_test"};
-  HMODULE module_ = nullptr;
+  LibraryModule module_;
 };
 
 TEST_F(ScriptablePluginTest, ProbeAsksForTheTextThenTheSecondCallWritesIt) {
@@ -207,19 +208,15 @@ TEST_F(ScriptablePluginTest, UnreadableLinesAreLoggedAndSkipped) {
 class ProtectedPage {
  public:
   ProtectedPage(const std::string& text, DWORD protection) {
-    page_ =
-        static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    std::memcpy(page_, text.c_str(), text.size() + 1);
+    page_.Reset(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    std::memcpy(page_.get(), text.c_str(), text.size() + 1);
     DWORD previous;
-    VirtualProtect(page_, 4096, protection, &previous);
+    VirtualProtect(page_.get(), 4096, protection, &previous);
   }
-  ProtectedPage(const ProtectedPage&) = delete;
-  ProtectedPage& operator=(const ProtectedPage&) = delete;
-  ~ProtectedPage() { VirtualFree(page_, 0, MEM_RELEASE); }
-  const char* text() const { return page_; }
+  const char* text() const { return static_cast<const char*>(page_.get()); }
 
  private:
-  char* page_;
+  PageReservation page_;
 };
 
 TEST_F(ScriptablePluginTest, TheLogTellsWhatCrossedTheBoundary) {
@@ -227,9 +224,9 @@ TEST_F(ScriptablePluginTest, TheLogTellsWhatCrossedTheBoundary) {
   const std::string key = "a%b\tc";  // writable, on the heap
 
   // A buffer whose last 8 bytes end the committed memory: two pages reserved, one committed.
-  char* region = static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
-  ASSERT_NE(VirtualAlloc(region, 4096, MEM_COMMIT, PAGE_READWRITE), nullptr);
-  char* buffer = region + 4096 - 8;
+  const PageReservation region(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(VirtualAlloc(region.get(), 4096, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  char* buffer = static_cast<char*>(region.get()) + 4096 - 8;
   char* variable = buffer;
   EXPECT_EQ(Export<SizedTextFn>("GetCountry")(list.text(), key.c_str(), 0xFFFFFFF0, &variable,
                                               0x00010008),
@@ -262,7 +259,6 @@ TEST_F(ScriptablePluginTest, TheLogTellsWhatCrossedTheBoundary) {
   EXPECT_EQ(SizedText("GetCountry", "GetCountry write=overrun text=0123456789", "K", buffer, 8), 1);
   EXPECT_EQ(LogField(files_.LogLines().back(), "wrote"), "8");
   EXPECT_EQ(std::string(buffer, 8), "01234567");
-  VirtualFree(region, 0, MEM_RELEASE);
 }
 
 TEST_F(ScriptablePluginTest, BadSlotsAreLoggedNotFollowed) {

@@ -16,7 +16,7 @@
 struct FakeBench final : RequestBench {
   std::optional<KeyType> keyType = KeyType::Crc32;
   std::string requestName;
-  std::string datFilePath;
+  std::string listDataFilePath;
   std::string testKey = "KEY";
   std::string requestedLength;
 
@@ -44,9 +44,9 @@ struct FakeBench final : RequestBench {
     reads.push_back("name");
     Copy(requestName, name, capacity);
   }
-  void ReadDatFilePath(char* text, int limit) override {
+  void ReadListDataFilePath(char* text, int limit) override {
     reads.push_back("path");
-    Copy(datFilePath, text, limit);
+    Copy(listDataFilePath, text, limit);
   }
   void ReadTestKey(char* text, int limit) override {
     reads.push_back("key");
@@ -100,4 +100,4 @@ void InstallFakePlugin();
 void RemovePlugin();
 
 // Files for DatFileEdit in the working folder, removed by the fixture.
-std::string WriteListFile(const std::string& name, const std::string& content);
+std::string WriteListDataFile(const std::string& name, const std::string& content);

@@ -121,7 +121,7 @@ void RemovePlugin() {
   for (void*& entry : PluginTable) entry = nullptr;
 }
 
-std::string WriteListFile(const std::string& name, const std::string& content) {
+std::string WriteListDataFile(const std::string& name, const std::string& content) {
   std::ofstream(name, std::ios::binary) << content;
   return name;
 }

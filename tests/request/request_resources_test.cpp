@@ -10,6 +10,7 @@
 #include "request/result_buffer.h"
 #include "request/run_request.h"
 #include "tests/request/fake_bench.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ class Guard : public ::testing::Test {
     Script = PluginScript();
     Seen.clear();
     InstallFakePlugin();
-    bench.datFilePath = WriteListFile("request_guard_list.dat", "LIST DATA");
+    bench.listDataFilePath = WriteListDataFile("request_guard_list.dat", "LIST DATA");
   }
   void TearDown() override {
     RemovePlugin();
@@ -100,7 +101,7 @@ TEST_F(Guard, BufferThatCannotBeAllocatedStopsBeforeTheSecondCall) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.request);
     bench = FakeBench();
-    bench.datFilePath = "request_guard_list.dat";
+    bench.listDataFilePath = "request_guard_list.dat";
     bench.requestedLength = "2000000000";
     Seen.clear();
     EXPECT_EQ(RunNamed(row.request),
@@ -132,7 +133,7 @@ TEST_F(Guard, TextLongerThanTheProbeAskedFor) {
                    "abcdefgh"}));
   // A text of exactly the asked size, terminator included, is no misuse.
   bench = FakeBench();
-  bench.datFilePath = "request_guard_list.dat";
+  bench.listDataFilePath = "request_guard_list.dat";
   bench.requestedLength = "10";
   Script.written = std::string("abc", 4);
   EXPECT_EQ(RunNamed("GetDeveloper"), (Lines{"[開発元]", "必要バイト数 : 4",
@@ -145,7 +146,7 @@ TEST_F(Guard, ReplacedBufferAddressIsNeitherReadNorFreed) {
   for (const char* request : {"GetTitle", "GetSaleDate", "GetPluginInfo"}) {
     SCOPED_TRACE(request);
     bench = FakeBench();
-    bench.datFilePath = "request_guard_list.dat";
+    bench.listDataFilePath = "request_guard_list.dat";
     const Lines lines = RunNamed(request);
     EXPECT_EQ(Lines(lines.begin() + 1, lines.end()),
               (Lines{"必要バイト数 : 5", "エラー：リストファイル中に指定されたキーが無い",
@@ -166,7 +167,7 @@ TEST_F(Guard, FaultInsideThePluginEndsTheRunAndTheNextRunWorks) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     bench = FakeBench();
-    bench.datFilePath = "request_guard_list.dat";
+    bench.listDataFilePath = "request_guard_list.dat";
     Seen.clear();
     Script = PluginScript();
     Script.*row.misuse = true;
@@ -184,17 +185,16 @@ TEST_F(Guard, FaultInsideThePluginEndsTheRunAndTheNextRunWorks) {
 
 // A sparse file of the given size, created at once.
 std::string WriteSparseFile(const char* name, long long size) {
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  const FileHandle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER end;
   end.QuadPart = size;
-  SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-  SetEndOfFile(file);
-  CloseHandle(file);
+  SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN);
+  SetEndOfFile(file.get());
   return name;
 }
 
-TEST_F(Guard, ListFileTooLargeForMemoryOrForItsZeroByte) {
+TEST_F(Guard, ListDataFileTooLargeForMemoryOrForItsZeroByte) {
   const struct {
     long long size;
     const char* line;
@@ -206,7 +206,7 @@ TEST_F(Guard, ListFileTooLargeForMemoryOrForItsZeroByte) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.size);
     bench = FakeBench();
-    bench.datFilePath = WriteSparseFile("request_guard_sparse.dat", row.size);
+    bench.listDataFilePath = WriteSparseFile("request_guard_sparse.dat", row.size);
     EXPECT_EQ(RunNamed("GetTitle"), Lines{row.line});
     EXPECT_EQ(bench.reads, (Reads{"keytype", "name", "path"}));
     DeleteFileA("request_guard_sparse.dat");
@@ -214,14 +214,13 @@ TEST_F(Guard, ListFileTooLargeForMemoryOrForItsZeroByte) {
   EXPECT_TRUE(Seen.empty());
 }
 
-TEST_F(Guard, ListFileWhoseSizeCannotBeTaken) {
+TEST_F(Guard, ListDataFileWhoseSizeCannotBeTaken) {
   // A pipe opens like a file but has no size.
-  HANDLE pipe = CreateNamedPipeA("\\\\.\\pipe\\request_guard_pipe", PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE, 4, 512, 512, 0, nullptr);
-  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
-  bench.datFilePath = "\\\\.\\pipe\\request_guard_pipe";
+  const FileHandle pipe(CreateNamedPipeA("\\\\.\\pipe\\request_guard_pipe", PIPE_ACCESS_DUPLEX,
+                                         PIPE_TYPE_BYTE, 4, 512, 512, 0, nullptr));
+  ASSERT_TRUE(pipe.IsValid());
+  bench.listDataFilePath = "\\\\.\\pipe\\request_guard_pipe";
   EXPECT_EQ(RunNamed("GetYear"), Lines{"エラー：リストデータファイルのサイズを取得できませんでした"});
-  CloseHandle(pipe);
   EXPECT_TRUE(Seen.empty());
 }
 
@@ -237,22 +236,16 @@ class AddressSpaceFiller {
     Take(0x1000, MEM_COMMIT);
     GiveBackLast();
   }
-  ~AddressSpaceFiller() {
-    for (void* block : blocks_) VirtualFree(block, 0, MEM_RELEASE);
-  }
 
  private:
-  void GiveBackLast() {
-    VirtualFree(blocks_.back(), 0, MEM_RELEASE);
-    blocks_.pop_back();
-  }
+  void GiveBackLast() { blocks_.pop_back(); }
   void Take(size_t size, DWORD kind) {
     while (void* block = VirtualAlloc(nullptr, size, kind, PAGE_READWRITE)) {
-      blocks_.push_back(block);
+      blocks_.emplace_back(block);
     }
   }
 
-  std::vector<void*> blocks_;
+  std::vector<PageReservation> blocks_;
 };
 
 TEST_F(Guard, RegionsThatCannotBeCommitted) {
@@ -267,7 +260,7 @@ TEST_F(Guard, RegionsThatCannotBeCommitted) {
 
   // Room for the list data only: the key region is what fails.
   bench = FakeBench();
-  bench.datFilePath = "request_guard_list.dat";
+  bench.listDataFilePath = "request_guard_list.dat";
   bench.requestName = "GetTitle";
   bench.lines.reserve(4);
   bench.reads.reserve(8);
@@ -324,7 +317,7 @@ size_t CommittedBytes() {
 }
 
 TEST_F(Guard, ThousandRunsKeepHandlesAndMemoryLevel) {
-  WriteListFile("request_guard_list.dat", std::string(100000, 'L'));
+  WriteListDataFile("request_guard_list.dat", std::string(100000, 'L'));
   const struct {
     const char* request;
     const char* length;
@@ -344,7 +337,7 @@ TEST_F(Guard, ThousandRunsKeepHandlesAndMemoryLevel) {
     for (int i = 0; i < count; ++i) {
       const auto& run = runs[i % (sizeof runs / sizeof runs[0])];
       bench = FakeBench();
-      bench.datFilePath = run.path;
+      bench.listDataFilePath = run.path;
       Script.overrun = run.overrun;
       bench.requestedLength = run.length;
       bench.requestName = run.request;

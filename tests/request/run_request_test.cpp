@@ -25,7 +25,7 @@ class Run : public ::testing::Test {
     Script = PluginScript();
     Seen.clear();
     InstallFakePlugin();
-    bench.datFilePath = WriteListFile("run_request_list.dat", "LIST DATA");
+    bench.listDataFilePath = WriteListDataFile("run_request_list.dat", "LIST DATA");
   }
   void TearDown() override {
     RemovePlugin();
@@ -82,7 +82,7 @@ TEST_F(Run, EveryRequestHasItsLabelAndCallPattern) {
   for (int i = 0; i < kExportCount; ++i) {
     SCOPED_TRACE(rows[i].name);
     bench = FakeBench();
-    bench.datFilePath = "run_request_list.dat";
+    bench.listDataFilePath = "run_request_list.dat";
     Seen.clear();
     Lines expected;
     size_t calls = 2, slots = 0;
@@ -123,7 +123,7 @@ TEST_F(Run, ProbeAtOrBelowZeroEndsTheRequestWithItsStatusLine) {
     for (const auto& row : rows) {
       SCOPED_TRACE(std::string(request) + " " + std::to_string(row.probe));
       bench = FakeBench();
-      bench.datFilePath = "run_request_list.dat";
+      bench.listDataFilePath = "run_request_list.dat";
       bench.requestedLength = "8";
       Seen.clear();
       Script.probe = row.probe;
@@ -171,7 +171,7 @@ TEST_F(Run, SecondCallStatusLineComesBeforeTheText) {
     for (const auto& row : rows) {
       SCOPED_TRACE(std::string(request.name) + " " + std::to_string(row.second));
       bench = FakeBench();
-      bench.datFilePath = "run_request_list.dat";
+      bench.listDataFilePath = "run_request_list.dat";
       Script.second = row.second;
       Lines expected = {request.label, "必要バイト数 : 5"};
       if (row.message) expected.push_back(row.message);
@@ -202,7 +202,7 @@ TEST_F(Run, NumericResultsWhereZeroIsAValue) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value);
     bench = FakeBench();
-    bench.datFilePath = "run_request_list.dat";
+    bench.listDataFilePath = "run_request_list.dat";
     bench.requestedLength = "12";
     Script.number = row.value;
     Lines expected = {"[R指定]"};
@@ -228,8 +228,8 @@ TEST_F(Run, VersionIsShownAsAHundredth) {
   }
 }
 
-TEST_F(Run, PluginDescriptionsNeedNoListFile) {
-  bench.datFilePath = "no_such_list.dat";
+TEST_F(Run, PluginDescriptionsNeedNoListDataFile) {
+  bench.listDataFilePath = "no_such_list.dat";
   EXPECT_EQ(RunNamed("GetPluginAuthor"), (Lines{"[プラグイン作者]", "必要バイト数 : 5", "abc"}));
   EXPECT_EQ(bench.reads, (Reads{"keytype", "name", "reqlen"}));
 }
@@ -258,7 +258,7 @@ TEST_F(Run, RequestedLengthOverridesTheProbedSize) {
     for (const auto& row : rows) {
       SCOPED_TRACE(std::string(request.name) + " '" + row.typed + "'");
       bench = FakeBench();
-      bench.datFilePath = "run_request_list.dat";
+      bench.listDataFilePath = "run_request_list.dat";
       bench.requestedLength = row.typed;
       Seen.clear();
       Script.written = std::string("x", 2);
@@ -286,7 +286,7 @@ TEST_F(Run, KeyTypeCodeComesFromTheSelectedEntry) {
     for (const char* request : {"GetTitle", "GetImgNum"}) {
       SCOPED_TRACE(std::string(request) + " " + std::to_string(row.slot));
       bench = FakeBench();
-      bench.datFilePath = "run_request_list.dat";
+      bench.listDataFilePath = "run_request_list.dat";
       bench.keyType = row.keyType;
       Seen.clear();
       RunNamed(request);
@@ -298,7 +298,7 @@ TEST_F(Run, KeyTypeCodeComesFromTheSelectedEntry) {
 }
 
 TEST_F(Run, ListDataAndKeyAreReadOnlyAndZeroTerminatedDuringEveryCall) {
-  WriteListFile("run_request_list.dat", std::string("LIST\nDATA\x82\xA0", 11));
+  WriteListDataFile("run_request_list.dat", std::string("LIST\nDATA\x82\xA0", 11));
   bench.testKey = "Game (J).zip";
   RunNamed("GetSaleDate");
   RunNamed("GetYear");
@@ -325,11 +325,11 @@ TEST_F(Run, KeyIsCutAt259Bytes) {
 
 TEST_F(Run, EmptyListDataAppendsNothingAndCallsNothing) {
   for (const std::string& content : {std::string(), std::string("\0LIST", 5)}) {
-    WriteListFile("run_request_list.dat", content);
+    WriteListDataFile("run_request_list.dat", content);
     for (const char* request : {"GetTitle", "GetYear", "GetSaleDate", "GetCeroRating"}) {
       SCOPED_TRACE(request);
       bench = FakeBench();
-      bench.datFilePath = "run_request_list.dat";
+      bench.listDataFilePath = "run_request_list.dat";
       EXPECT_EQ(RunNamed(request), Lines{});
       EXPECT_EQ(bench.reads, (Reads{"keytype", "name", "path", "key"}));
     }
@@ -337,7 +337,7 @@ TEST_F(Run, EmptyListDataAppendsNothingAndCallsNothing) {
   EXPECT_TRUE(Seen.empty());
 }
 
-TEST_F(Run, UnreadableListFileIsReportedEvenWithoutAPlugin) {
+TEST_F(Run, UnreadableListDataFileIsReportedEvenWithoutAPlugin) {
   CreateDirectoryA("run_request_folder", nullptr);
   for (bool loaded : {true, false}) {
     if (loaded) InstallFakePlugin(); else RemovePlugin();
@@ -345,7 +345,7 @@ TEST_F(Run, UnreadableListFileIsReportedEvenWithoutAPlugin) {
       for (const char* request : {"GetTitle", "GetYear", "GetSaleDate", "-------------", ""}) {
         SCOPED_TRACE(std::string(request) + " '" + path + "' " + (loaded ? "loaded" : "none"));
         bench = FakeBench();
-        bench.datFilePath = path;
+        bench.listDataFilePath = path;
         EXPECT_EQ(RunNamed(request), Lines{kNoOpen});
         EXPECT_EQ(bench.reads, (Reads{"keytype", "name", "path"}));
       }
@@ -359,7 +359,7 @@ TEST_F(Run, SeparatorOrNoSelectionReadsTheFileAndCallsNothing) {
   for (const char* request : {"-------------", "", "gettitle", "GetTitle ", "Get"}) {
     SCOPED_TRACE(request);
     bench = FakeBench();
-    bench.datFilePath = "run_request_list.dat";
+    bench.listDataFilePath = "run_request_list.dat";
     EXPECT_EQ(RunNamed(request), Lines{});
     EXPECT_EQ(bench.reads, (Reads{"keytype", "name", "path", "key"}));
   }
@@ -375,14 +375,14 @@ TEST_F(Run, AbsentEntryPointAppendsNothing) {
   }
   for (const char* request : {"GetTitle", "GetYear", "GetSaleDate"}) {
     bench = FakeBench();
-    bench.datFilePath = "run_request_list.dat";
+    bench.listDataFilePath = "run_request_list.dat";
     EXPECT_EQ(RunNamed(request), Lines{});
   }
   // A plugin lacking only the selected export.
   InstallFakePlugin();
   PluginTable[kGetPrice] = nullptr;
   bench = FakeBench();
-  bench.datFilePath = "run_request_list.dat";
+  bench.listDataFilePath = "run_request_list.dat";
   EXPECT_EQ(RunNamed("GetPrice"), Lines{});
   EXPECT_TRUE(Seen.empty());
 }
@@ -417,7 +417,7 @@ TEST_F(Run, SaleDateWarningSitsBetweenStatusLineAndText) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text + " " + std::to_string(row.second));
     bench = FakeBench();
-    bench.datFilePath = "run_request_list.dat";
+    bench.listDataFilePath = "run_request_list.dat";
     Script.second = row.second;
     Script.written = row.text + '\0';
     Script.probe = static_cast<int16_t>(row.text.size() + 1);

@@ -13,6 +13,7 @@
 
 #include "plugin/contract.h"
 #include "sdk/qb2lpt_plugin.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -27,20 +28,18 @@ class GuardedText {
     const size_t size = text.size() + 1;
     const size_t pages = (size + kPage - 1) / kPage;
     const size_t reserved = (pages + 2) * kPage;
-    base_ = static_cast<char*>(VirtualAlloc(nullptr, reserved, MEM_RESERVE, PAGE_NOACCESS));
-    VirtualAlloc(base_ + kPage, pages * kPage, MEM_COMMIT, PAGE_READWRITE);
-    text_ = base_ + (pages + 1) * kPage - size;
+    pages_.Reset(VirtualAlloc(nullptr, reserved, MEM_RESERVE, PAGE_NOACCESS));
+    char* const base = static_cast<char*>(pages_.get());
+    VirtualAlloc(base + kPage, pages * kPage, MEM_COMMIT, PAGE_READWRITE);
+    text_ = base + (pages + 1) * kPage - size;
     std::memcpy(text_, text.data(), size);
     DWORD previous;
-    VirtualProtect(base_ + kPage, pages * kPage, PAGE_READONLY, &previous);
+    VirtualProtect(base + kPage, pages * kPage, PAGE_READONLY, &previous);
   }
-  ~GuardedText() { VirtualFree(base_, 0, MEM_RELEASE); }
-  GuardedText(const GuardedText&) = delete;
-  GuardedText& operator=(const GuardedText&) = delete;
   const char* get() const { return text_; }
 
  private:
-  char* base_;
+  PageReservation pages_;
   char* text_;
 };
 
@@ -67,7 +66,7 @@ class CheckedBuffer {
   size_t size_;
 };
 
-HMODULE plugin;
+LibraryModule plugin;
 std::unique_ptr<GuardedText> sampleList;
 
 std::string ReadFile(const char* path) {
@@ -78,7 +77,7 @@ std::string ReadFile(const char* path) {
 
 template <typename Fn>
 Fn Export(const char* name) {
-  const Fn fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(plugin, name)));
+  const Fn fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(plugin.get(), name)));
   EXPECT_NE(fn, nullptr) << name;
   return fn;
 }
@@ -129,20 +128,19 @@ short AskNumber(const char* name, const GuardedText& list, const char* key, shor
 class SamplePlugin : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    plugin = LoadLibraryA("..\\plugins\\sample.dll");
+    plugin.Reset(LoadLibraryA("..\\plugins\\sample.dll"));
     sampleList = std::make_unique<GuardedText>(ReadFile("sample-list.txt"));
   }
   static void TearDownTestSuite() {
     sampleList.reset();
-    FreeLibrary(plugin);
-    plugin = nullptr;
+    plugin.Reset();
   }
-  void SetUp() override { ASSERT_NE(plugin, nullptr) << "..\\plugins\\sample.dll did not load"; }
+  void SetUp() override { ASSERT_TRUE(plugin.IsValid()) << "..\\plugins\\sample.dll did not load"; }
 };
 
 TEST_F(SamplePlugin, ExportsAllTwentyFourNamesUndecorated) {
   for (const ExportInfo& info : kExports) {
-    EXPECT_NE(GetProcAddress(plugin, info.name), nullptr) << info.name;
+    EXPECT_NE(GetProcAddress(plugin.get(), info.name), nullptr) << info.name;
   }
 }
 

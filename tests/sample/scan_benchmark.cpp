@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sdk/qb2lpt_plugin.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -58,17 +59,17 @@ void Summarise(const char* what, std::vector<double> times, double* median) {
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-  HMODULE plugin = LoadLibraryA("..\\plugins\\sample.dll");
-  if (plugin == nullptr) {
+  const LibraryModule plugin(LoadLibraryA("..\\plugins\\sample.dll"));
+  if (!plugin.IsValid()) {
     std::fprintf(stderr, "..\\plugins\\sample.dll did not load\n");
     return 1;
   }
   const auto getTitle = reinterpret_cast<Qb2lptSizedTextFn>(
-      reinterpret_cast<void*>(GetProcAddress(plugin, "GetTitle")));
-  char* list = static_cast<char*>(VirtualAlloc(nullptr, kListSize + 1, MEM_COMMIT, PAGE_READWRITE));
+      reinterpret_cast<void*>(GetProcAddress(plugin.get(), "GetTitle")));
+  const PageReservation pages(VirtualAlloc(nullptr, kListSize + 1, MEM_COMMIT, PAGE_READWRITE));
+  char* const list = static_cast<char*>(pages.get());
   if (getTitle == nullptr || list == nullptr) {
     std::fprintf(stderr, "no GetTitle, or no memory for the list\n");
-    FreeLibrary(plugin);
     return 1;
   }
   FillList(list);
@@ -97,7 +98,5 @@ int main(int argc, char** argv) {
   Summarise("memchr", memchrs, &memchrMedian);
   std::printf("scan / memchr = %.2f over %d repetitions each%s\n", scanMedian / memchrMedian,
               repetitions, failures != 0 ? " (WRONG ANSWERS SEEN)" : "");
-  VirtualFree(list, 0, MEM_RELEASE);
-  FreeLibrary(plugin);
   return failures != 0;
 }

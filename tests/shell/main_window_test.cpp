@@ -4,6 +4,7 @@
 
 #include "plugin/contract.h"
 #include "tests/shell/window_fixture.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -21,10 +22,10 @@ std::string ClassOf(HWND window) {
 
 std::vector<std::string> ComboEntries(int comboId) {
   std::vector<std::string> entries;
-  const LRESULT count = SendDlgItemMessageA(MainWindow, comboId, CB_GETCOUNT, 0, 0);
+  const LRESULT count = SendDlgItemMessageA(Shell.mainWindow, comboId, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     char text[64] = {};
-    SendDlgItemMessageA(MainWindow, comboId, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    SendDlgItemMessageA(Shell.mainWindow, comboId, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
     entries.push_back(text);
   }
   return entries;
@@ -73,16 +74,17 @@ bool HeightMayShrink(const ExpectedControl& control) {
 TEST_F(MainWindowTest, EveryControlHasItsIdClassTextStylePlaceAndFont) {
   OpenWindow();
   int children = 0;
-  for (HWND child = GetWindow(MainWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = GetWindow(Shell.mainWindow, GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
     ++children;
   }
   EXPECT_EQ(children, kControlCount);
   // Creation order is id order: the first child is DatFileEdit.
-  EXPECT_EQ(GetDlgCtrlID(GetWindow(MainWindow, GW_CHILD)), DatFileEdit);
+  EXPECT_EQ(GetDlgCtrlID(GetWindow(Shell.mainWindow, GW_CHILD)), DatFileEdit);
 
   for (const ExpectedControl& expected : kExpected) {
     SCOPED_TRACE(expected.id);
-    HWND control = GetDlgItem(MainWindow, expected.id);
+    HWND control = GetDlgItem(Shell.mainWindow, expected.id);
     ASSERT_NE(control, nullptr);
     EXPECT_STRCASEEQ(ClassOf(control).c_str(), expected.className);
     EXPECT_EQ(TextOf(control), expected.text);
@@ -92,7 +94,7 @@ TEST_F(MainWindowTest, EveryControlHasItsIdClassTextStylePlaceAndFont) {
     EXPECT_EQ(GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY, expected.extendedStyle);
     RECT rect;
     GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    MapWindowPoints(nullptr, Shell.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.left, expected.x);
     EXPECT_EQ(rect.top, expected.y);
     EXPECT_EQ(rect.right - rect.left, expected.width);
@@ -102,43 +104,44 @@ TEST_F(MainWindowTest, EveryControlHasItsIdClassTextStylePlaceAndFont) {
     } else {
       EXPECT_EQ(rect.bottom - rect.top, expected.height);
     }
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), ControlFont);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)),
+              Shell.controlFont.get());
   }
 }
 
 TEST_F(MainWindowTest, WindowIsAFixedSizeCaptionWindowWithTheBenchTitle) {
   OpenWindow();
-  EXPECT_EQ(TextOf(MainWindow), "Quillerby2用 リネームデータ拝借プラグインテスター");
-  EXPECT_EQ(ClassOf(MainWindow), "NORMAL0");
-  const DWORD style = GetWindowLongA(MainWindow, GWL_STYLE);
+  EXPECT_EQ(TextOf(Shell.mainWindow), "Quillerby2用 リネームデータ拝借プラグインテスター");
+  EXPECT_EQ(ClassOf(Shell.mainWindow), "NORMAL0");
+  const DWORD style = GetWindowLongA(Shell.mainWindow, GWL_STYLE);
   EXPECT_EQ(style & (WS_VISIBLE | WS_CAPTION | WS_SYSMENU), DWORD{WS_VISIBLE | WS_CAPTION | WS_SYSMENU});
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
   RECT rect;
-  GetWindowRect(MainWindow, &rect);
+  GetWindowRect(Shell.mainWindow, &rect);
   EXPECT_EQ(rect.right - rect.left, 467);
   EXPECT_EQ(rect.bottom - rect.top, 499);
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "NORMAL0", &windowClass));
   EXPECT_EQ(windowClass.style, UINT{CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS});
-  EXPECT_EQ(windowClass.hbrBackground, FaceBrush);
+  EXPECT_EQ(windowClass.hbrBackground, Shell.faceBrush.get());
   EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, IDC_ARROW));
   for (HICON icon : {windowClass.hIcon, windowClass.hIconSm}) {
     ICONINFO parts = {};
     ASSERT_TRUE(GetIconInfo(icon, &parts));
+    const GdiObject<HBITMAP> color(parts.hbmColor);
+    const GdiObject<HBITMAP> mask(parts.hbmMask);
     BITMAP image = {};
-    GetObjectA(parts.hbmColor, sizeof image, &image);
+    GetObjectA(color.get(), sizeof image, &image);
     EXPECT_EQ(image.bmWidth, 32);
     EXPECT_EQ(image.bmHeight, 32);
-    DeleteObject(parts.hbmColor);
-    DeleteObject(parts.hbmMask);
   }
 }
 
 TEST_F(MainWindowTest, FontIsTwelvePixelShiftJisGothic) {
   OpenWindow();
   LOGFONTA font = {};
-  ASSERT_EQ(GetObjectA(ControlFont, sizeof font, &font), static_cast<int>(sizeof font));
+  ASSERT_EQ(GetObjectA(Shell.controlFont.get(), sizeof font, &font), static_cast<int>(sizeof font));
   EXPECT_EQ(font.lfHeight, -12);
   EXPECT_EQ(font.lfWeight, FW_NORMAL);
   EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
@@ -168,7 +171,7 @@ TEST_F(MainWindowTest, RequestListFollowsThePresentEntryPoints) {
   std::memcpy(saved, PluginTable, sizeof saved);
 
   std::fill(std::begin(PluginTable), std::end(PluginTable), kPresent);
-  SendDlgItemMessageA(MainWindow, RequestCombo, CB_SETCURSEL, 3, 0);
+  SendDlgItemMessageA(Shell.mainWindow, RequestCombo, CB_SETCURSEL, 3, 0);
   RefillRequestList();
   std::vector<std::string> all = ComboEntries(RequestCombo);
   ASSERT_EQ(all.size(), 26u);
@@ -198,7 +201,7 @@ TEST_F(MainWindowTest, RequestListFollowsThePresentEntryPoints) {
 
 TEST_F(MainWindowTest, ResultLinesAreAppendedInOrderAndTheNewestIsInView) {
   OpenWindow();
-  HWND list = GetDlgItem(MainWindow, ResultList);
+  HWND list = GetDlgItem(Shell.mainWindow, ResultList);
   AppendResultLine("");
   EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
   const char* lines[] = {"zeta", "[タイトル]", "alpha"};
@@ -233,10 +236,10 @@ TEST_F(MainWindowTest, TextHelpersReadAtMostTwoHundredFiftyNineBytes) {
   EXPECT_EQ(std::string(buffer), std::string(259, 'x'));
   EXPECT_EQ(buffer[260], '\0');
 
-  SendDlgItemMessageA(MainWindow, KeyTypeCombo, CB_SETCURSEL, 3, 0);
-  ASSERT_TRUE(ReadComboSelectionText(KeyTypeCombo, buffer));
+  SendDlgItemMessageA(Shell.mainWindow, KeyTypeCombo, CB_SETCURSEL, 3, 0);
+  ASSERT_TRUE(ReadComboSelectionText(KeyTypeCombo, buffer, kTextLimit));
   EXPECT_STREQ(buffer, "FileName (body.ext)");
-  EXPECT_FALSE(ReadComboSelectionText(RequestCombo, buffer));
+  EXPECT_FALSE(ReadComboSelectionText(RequestCombo, buffer, kTextLimit));
   EXPECT_STREQ(buffer, "");
 }
 
@@ -247,7 +250,7 @@ TEST(RunBench, EndsAtOnceWhenItsWindowClassIsTaken) {
   other.lpszClassName = kMainWindowClass;
   ASSERT_NE(RegisterClassA(&other), 0);
   EXPECT_EQ(RunBench(GetModuleHandleA(nullptr)), 1);
-  EXPECT_EQ(ControlFont, nullptr);
-  EXPECT_EQ(FaceBrush, nullptr);
+  EXPECT_EQ(Shell.controlFont.get(), nullptr);
+  EXPECT_EQ(Shell.faceBrush.get(), nullptr);
   UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
 }

@@ -53,8 +53,8 @@ TEST(StartPaths, FollowTheCurrentFolder) {
   ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
   FixStartPaths();
   SetCurrentDirectoryA(saved);
-  EXPECT_STREQ(StartDirectory, folder.c_str());
-  EXPECT_EQ(std::string(SettingsPath), folder + "\\QB2LPT.ini");
+  EXPECT_STREQ(Shell.startDirectory, folder.c_str());
+  EXPECT_EQ(std::string(Shell.settingsPath), folder + "\\QB2LPT.ini");
 }
 
 // The expected bytes, zero bytes included, without the literal's own terminator.
@@ -64,7 +64,7 @@ std::string Bytes(const char (&literal)[N]) {
 }
 
 TEST(Filters, AreDescriptionPatternPairsJoinedByZeroBytes) {
-  EXPECT_EQ(DatFileFilter(), Bytes("全てのファイル形式(*.*)\0*.*\0\0"));
+  EXPECT_EQ(ListDataFileFilter(), Bytes("全てのファイル形式(*.*)\0*.*\0\0"));
   EXPECT_EQ(PluginFilter(), Bytes("DLL(*.dll)\0*.dll\0Brindlecote(*.qbd)\0*.qbd\0\0"));
   EXPECT_EQ(BuildFilter({}), Bytes("\0"));
 }

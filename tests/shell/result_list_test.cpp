@@ -44,15 +44,15 @@ class SmallResultListTest : public ::testing::Test {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "SmallResultList";
     RegisterClassA(&windowClass);
-    savedMainWindow_ = MainWindow;
-    MainWindow = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr,
-                                 nullptr);
-    CreateWindowExA(0, "SmallResultList", "", WS_CHILD, 0, 0, 10, 10, MainWindow,
+    savedMainWindow_ = Shell.mainWindow;
+    Shell.mainWindow = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+    CreateWindowExA(0, "SmallResultList", "", WS_CHILD, 0, 0, 10, 10, Shell.mainWindow,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(ResultList)), nullptr, nullptr);
   }
   void TearDown() override {
-    DestroyWindow(MainWindow);
-    MainWindow = savedMainWindow_;
+    DestroyWindow(Shell.mainWindow);
+    Shell.mainWindow = savedMainWindow_;
     UnregisterClassA("SmallResultList", GetModuleHandleA(nullptr));
   }
   HWND savedMainWindow_ = nullptr;

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <string>
 
+#include "shell/settings.h"
 #include "tests/shell/window_fixture.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST_F(MainWindowTest, ShiftJisTextsRoundTripAndOtherEntriesSurvive) {
   SetControlText(TestKeyEdit, "");
   SetControlText(DatFileEdit, "能力\\予定.dat");
   SetControlText(PluginEdit, "never.dll");
-  SendDlgItemMessageA(MainWindow, KeyTypeCombo, CB_SETCURSEL, 0, 0);
+  SendDlgItemMessageA(Shell.mainWindow, KeyTypeCombo, CB_SETCURSEL, 0, 0);
   CloseWindow();
   EXPECT_EQ(Setting(iniPath_, "DatFile"), "能力\\予定.dat");
   EXPECT_EQ(Setting(iniPath_, "Key"), "");
@@ -112,11 +113,27 @@ TEST_F(MainWindowTest, CutNeverLeavesHalfADoubleByteCharacter) {
 
 TEST_F(MainWindowTest, WithoutASettingsPathNothingIsReadOrWritten) {
   const std::string ini = std::string(kSection) + "DatFile=x.dat\r\nKeyType=3\r\n";
-  std::memset(SettingsPath, 0, sizeof SettingsPath);
+  std::memset(Shell.settingsPath, 0, sizeof Shell.settingsPath);
   OpenWindow(ini.c_str());
   EXPECT_EQ(EditText(DatFileEdit), "");
   EXPECT_EQ(ComboSelection(KeyTypeCombo), 1);
   SetControlText(DatFileEdit, "changed.dat");
   CloseWindow();
   EXPECT_EQ(SettingsFileText(), ini);
+}
+
+TEST_F(MainWindowTest, ASavedValueLoadsBackAndNoSelectionLoadsAsTheDefault) {
+  Settings saved;
+  saved.listDataFile = "C:\\表\\一覧.dat";
+  saved.testKey = "ソフト";
+  saved.keyTypeEntry = 3;
+  SaveSettings(saved, iniPath_.c_str());
+  const Settings loaded = LoadSettings(iniPath_.c_str());
+  EXPECT_EQ(loaded.listDataFile, saved.listDataFile);
+  EXPECT_EQ(loaded.testKey, saved.testKey);
+  EXPECT_EQ(loaded.keyTypeEntry, 3);
+
+  saved.keyTypeEntry = -1;
+  SaveSettings(saved, iniPath_.c_str());
+  EXPECT_EQ(LoadSettings(iniPath_.c_str()).keyTypeEntry, kDefaultKeyTypeEntry);
 }

@@ -15,12 +15,12 @@ void MainWindowTest::SetUp() {
   CreateDirectoryA(folder_.c_str(), nullptr);
   iniPath_ = folder_ + "\\QB2LPT.ini";
   DeleteFileA(iniPath_.c_str());
-  ASSERT_TRUE(ComposeSettingsPath(folder_.c_str(), SettingsPath));
-  lstrcpynA(StartDirectory, folder_.c_str(), kTextLimit);
+  ASSERT_TRUE(ComposeSettingsPath(folder_.c_str(), Shell.settingsPath));
+  lstrcpynA(Shell.startDirectory, folder_.c_str(), kTextLimit);
 }
 
 void MainWindowTest::TearDown() {
-  if (MainWindow != nullptr && IsWindow(MainWindow)) CloseWindow();
+  if (Shell.mainWindow != nullptr && IsWindow(Shell.mainWindow)) CloseWindow();
   UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
 }
 
@@ -34,21 +34,21 @@ void MainWindowTest::OpenWindow(const char* iniText) {
   ASSERT_TRUE(RegisterMainWindowClass(instance));
   HWND created = CreateMainWindow(instance);
   ASSERT_NE(created, nullptr);
-  ASSERT_EQ(created, MainWindow);
+  ASSERT_EQ(created, Shell.mainWindow);
 }
 
 void MainWindowTest::CloseWindow() {
-  SendMessageA(MainWindow, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindow(MainWindow));
+  SendMessageA(Shell.mainWindow, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(Shell.mainWindow));
   MSG message;
   bool quit = false;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) quit = true;
   }
   EXPECT_TRUE(quit) << "closing the window must end the message loop";
-  EXPECT_EQ(ControlFont, nullptr);
-  EXPECT_EQ(FaceBrush, nullptr);
-  MainWindow = nullptr;
+  EXPECT_EQ(Shell.controlFont.get(), nullptr);
+  EXPECT_EQ(Shell.faceBrush.get(), nullptr);
+  Shell.mainWindow = nullptr;
 }
 
 std::string MainWindowTest::SettingsFileText() const {
