@@ -6,7 +6,7 @@
 #include "bench/harness.h"
 #include "bench/list_box_cost.h"
 #include "checker/process_probe.h"
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 
 namespace {
 

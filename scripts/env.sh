@@ -15,13 +15,9 @@ configure_and_build() {
 # The build folder's own wine prefix with the null graphics driver, a persistent wineserver that
 # the calling script ends on exit, and wine's services already running.
 start_headless_wine() {
-  bash "$root/scripts/wine-prefix.sh" "$build/wineprefix" null
+  bash "$root/scripts/wine-session.sh" start "$build/wineprefix"
   export WINEPREFIX=$build/wineprefix
-  # Not in the background: wineserver returns once it listens, so wineboot below cannot start a
-  # short-lived server of its own first.
-  wineserver -p 600 </dev/null >/dev/null 2>&1
+  # The calling script ends the server, whoever started it: CTest's fixture then leaves it running.
+  rm -f "$WINEPREFIX/.qb2lpt-session"
   trap 'wineserver -k 2>/dev/null || true' EXIT
-  # Started by the first program instead, wine's services would inherit that program's output
-  # pipes, and CTest would wait for them to close.
-  wine wineboot </dev/null >/dev/null 2>&1
 }

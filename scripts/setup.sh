@@ -40,9 +40,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 need=()
+# fonts-wine: wine's own fonts, Marlett among them, which draws the title bar's buttons when wine
+# draws the frame itself (under Xvfb).
 for p in wine wine32:i386 wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix \
          g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 cmake make googletest xvfb \
-         imagemagick locales x11-utils clang libclang-rt-14-dev fonts-ipafont-gothic zip unzip; do
+         imagemagick locales x11-utils clang libclang-rt-14-dev fonts-ipafont-gothic fonts-wine \
+         zip unzip; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // checker both name it in full in the same fault line.
 #include <gtest/gtest.h>
 
+#include "drive/bench_driver.h"
 #include "tests/checker/checker_process.h"
-#include "tests/e2e/bench_driver.h"
 
 namespace {
 

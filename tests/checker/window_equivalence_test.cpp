@@ -2,8 +2,8 @@
 // inputs typed into the running bench and given on the command line.
 #include <gtest/gtest.h>
 
+#include "drive/bench_driver.h"
 #include "tests/checker/checker_process.h"
-#include "tests/e2e/bench_driver.h"
 
 namespace {
 

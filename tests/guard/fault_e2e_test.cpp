@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // neither a load nor the bench. Each time the next request is exact and closing saves the settings.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 #include "tests/plugin/expected_exports.h"
 
 namespace {

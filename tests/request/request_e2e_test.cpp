@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 #include "tests/plugins/scriptable_support.h"
 
 namespace {

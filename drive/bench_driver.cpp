@@ -1,4 +1,4 @@
-#include "tests/e2e/bench_driver.h"
+#include "drive/bench_driver.h"
 
 #include <algorithm>
 #include <cstring>
