@@ -42,7 +42,7 @@ std::string BufferNamed(const RunRecord& run, int32_t asked) {
 // Gathers the failures, errors and warnings of one case, each said on one line (UTF-8).
 class CaseChecker {
  public:
-  CaseChecker(CaseReport& report, bool strict) : report_(report), strict_(strict) {}
+  explicit CaseChecker(CaseReport& report) : report_(report) {}
 
   // A finding is said once per case, at the first run that shows it.
   void Fail(const std::string& where, const std::string& what) {
@@ -58,7 +58,7 @@ class CaseChecker {
   void Warn(const std::string& where, const std::string& what) {
     if (!said_.insert(what).second) return;
     report_.warnings.push_back(where + ": " + what);
-    Say(std::string(strict_ ? "FAIL (--strict) " : "WARN ") + report_.warnings.back());
+    SayWarning(report_.warnings.back());
   }
 
   // The checks that every run must pass; false when the run could not be examined further. The
@@ -113,10 +113,8 @@ class CaseChecker {
 
  private:
   CaseReport& report_;
-  bool strict_;
   std::set<std::string> said_;
 };
-
 
 void CheckTextSizes(CaseChecker& checker, CaseReport& report, const RequestInputs& base,
                     const RunRecord& full, const std::string& name) {
@@ -165,8 +163,8 @@ void CheckTextSizes(CaseChecker& checker, CaseReport& report, const RequestInput
   }
 }
 
-void CheckCase(CaseReport& report, const RequestInputs& inputs, bool strict) {
-  CaseChecker checker(report, strict);
+void CheckCase(CaseReport& report, const RequestInputs& inputs) {
+  CaseChecker checker(report);
   const std::string name = DescribeInputs(inputs);
   SetCaseUnderWay(report.name);
   const RunRecord first = RunAndRecord(inputs, name);
@@ -215,7 +213,7 @@ int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
         inputs.keyType = keyType;
         CaseReport report;
         report.name = DescribeInputs(inputs);
-        CheckCase(report, inputs, options.strict);
+        CheckCase(report, inputs);
         runs += report.runs.size();
         AddCase(report);
       }

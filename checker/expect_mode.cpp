@@ -100,7 +100,7 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
       }
     }
     for (const std::string& warning : report.warnings) {
-      Say(std::string(options.strict ? "FAIL (--strict) " : "WARN ") + warning);
+      SayWarning(warning);
     }
     AddCase(report);
   }

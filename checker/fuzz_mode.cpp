@@ -66,7 +66,8 @@ std::string ReplayCommand(const CheckerOptions& options, uint32_t caseSeed) {
 std::string DescribeFuzzCase(const FuzzCase& c) {
   return std::string(kExports[c.request].name) + " key-type=" + KeyTypeOptionName(c.keyType) +
          " key=" + Counted(c.key.size(), "byte", "bytes") +
-         ", list data=" + Counted(c.listData.size(), "byte", "bytes") + (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
+         ", list data=" + Counted(c.listData.size(), "byte", "bytes") +
+         (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
 }
 
 // What the run shows that a plugin must never do, whatever its input, besides a call that does
@@ -141,7 +142,7 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     for (const std::string& error : report.errors) Say("FAIL " + report.name + ": " + error);
     for (const std::string& failure : report.failures) Say("FAIL " + report.name + ": " + failure);
     for (const std::string& warning : report.warnings) {
-      Say(std::string(options.strict ? "FAIL (--strict) " : "WARN ") + report.name + ": " + warning);
+      SayWarning(report.name + ": " + warning);
     }
     if (!report.errors.empty() || !report.failures.empty() || !report.warnings.empty()) {
       Say("  replay: " + report.replay);

@@ -76,7 +76,9 @@ std::string Format(const char* format, double value) {
 std::string Signed(int64_t value) { return (value >= 0 ? "+" : "") + std::to_string(value); }
 
 std::string BytesPerRequest(double bytes) {
-  return bytes >= 1024 ? Format("%.1f KiB", bytes / 1024) : Format("%.0f bytes", bytes);
+  if (bytes >= 1024) return Format("%.1f KiB", bytes / 1024);
+  const std::string whole = Format("%.0f", bytes);
+  return whole + (whole == "1" ? " byte" : " bytes");
 }
 
 // "a, b and c".
@@ -193,7 +195,7 @@ int RunLeaksMode(const CheckerOptions& options, const PluginSession& session) {
       const std::string cut = report.runs.empty() ? "" : CutCharacterWarning(report.runs.front());
       if (!cut.empty()) {
         report.warnings.push_back(report.name + ": " + cut);
-        Say(std::string(options.strict ? "FAIL (--strict) " : "WARN ") + report.warnings.back());
+        SayWarning(report.warnings.back());
       }
     } else {
       report.failures.push_back(report.name + " is not exported by the plugin");

@@ -9,8 +9,8 @@
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/reports.h"
-#include "checker/watchdog.h"
 #include "checker/text_encoding.h"
+#include "checker/watchdog.h"
 #include "plugin/contract.h"
 #include "text/sjis_path.h"
 
@@ -213,7 +213,7 @@ std::string JsonReport(int exitCode, const std::string& summary) {
     json.Key("name");
     json.Utf8String(report.name);
     json.Key("passed");
-    json.Bool(CaseFailures(report) == 0);
+    json.Bool(CaseFailures(report) == 0 && report.skipped.empty());
     if (!report.skipped.empty()) {
       json.Key("skipped");
       json.Utf8String(report.skipped);
@@ -370,6 +370,10 @@ void Say(const std::string& text) {
 
 void SayLine(const std::string& line) {
   if (!Options.json) PrintLine(line);
+}
+
+void SayWarning(const std::string& text) {
+  Say(std::string(Options.strict ? "FAIL (--strict) " : "WARN ") + text);
 }
 
 size_t FailureCount() {

@@ -63,6 +63,8 @@ bool JsonOutput();
 // unless it carries the JSON report.
 void Say(const std::string& text);
 void SayLine(const std::string& line);
+// Says a warning (UTF-8) as "WARN …", or as "FAIL (--strict) …" when warnings fail.
+void SayWarning(const std::string& text);
 
 // Failures found so far (errors and load diagnostics included); with --strict, warnings as well.
 size_t FailureCount();
