@@ -62,3 +62,7 @@ std::string MessageBytes(const std::string& utf8Message) {
 }
 
 void WriteError(const std::string& bytes) { WriteAll(STD_ERROR_HANDLE, bytes); }
+
+std::string Counted(long long count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}

@@ -28,3 +28,6 @@ void PrintMessage(const std::string& utf8Message);
 // written later without converting or allocating anything.
 std::string MessageBytes(const std::string& utf8Message);
 void WriteError(const std::string& bytes);
+
+// "1 case", "2 cases": a count and its noun, singular or plural as the count needs.
+std::string Counted(long long count, const char* singular, const char* plural);

@@ -65,16 +65,15 @@ std::string ReplayCommand(const CheckerOptions& options, uint32_t caseSeed) {
 // The inputs without the bytes themselves, which need not be printable.
 std::string DescribeFuzzCase(const FuzzCase& c) {
   return std::string(kExports[c.request].name) + " key-type=" + KeyTypeOptionName(c.keyType) +
-         " key=" + std::to_string(c.key.size()) + " bytes, list data=" + std::to_string(c.listData.size()) +
-         " bytes" + (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
+         " key=" + Counted(c.key.size(), "byte", "bytes") +
+         ", list data=" + Counted(c.listData.size(), "byte", "bytes") +
+         (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
 }
 
-// What the run shows that a plugin must never do, whatever its input.
+// What the run shows that a plugin must never do, whatever its input, besides a call that does
+// not come back.
 std::vector<std::string> FuzzFindings(const RequestOutcome& outcome) {
   std::vector<std::string> findings;
-  if (!outcome.completed) {
-    findings.push_back("the call did not come back: " + JoinAsUtf8(FailureLines(outcome), " / "));
-  }
   for (const std::string& line : ReportLines(outcome.breaches)) findings.push_back(SjisToUtf8(line));
   for (const RunEvent& warning : outcome.warnings) {
     if (IsBenchFinding(warning)) findings.push_back(SjisToUtf8(ReportLine(warning)));
@@ -102,14 +101,14 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
   for (int request : ChosenRequests(options)) {
     if (IsPresent(request)) requests.push_back(request);
   }
-  Say("fuzz seed " + std::to_string(seed) + ", " + std::to_string(options.fuzzCount) + " cases");
+  const std::string seedText = "seed " + std::to_string(seed);
+  Say("fuzz " + seedText + ", " + Counted(options.fuzzCount, "case", "cases"));
   if (requests.empty()) {
     Say("FAIL nothing to fuzz: the plugin exports none of the requests");
-    return FinishRunReport(true, "nothing to fuzz");
+    return FinishRunReport(seedText);
   }
 
   const std::string listPath = TemporaryListPath();
-  size_t failed = 0, called = 0;
   for (uint32_t i = 0; i < options.fuzzCount; ++i) {
     const uint32_t caseSeed = seed + i;
     const FuzzCase c = MakeFuzzCase(caseSeed, requests, options.keyTypes, baseList,
@@ -131,21 +130,28 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     const RunRecord run =
         RunAndRecord(inputs, DescribeFuzzCase(c) + " (" + report.name + "; replay: " + report.replay + ")");
     report.runs.push_back(run);
-    called += run.outcome.called ? 1 : 0;
+    if (!run.outcome.completed) {
+      report.errors.push_back(DescribeFuzzCase(c) + ": the call did not come back: " +
+                              JoinAsUtf8(FailureLines(run.outcome), " / "));
+    }
     for (const std::string& finding : FuzzFindings(run.outcome)) {
       report.failures.push_back(DescribeFuzzCase(c) + ": " + finding);
     }
-    if (!report.failures.empty()) {
-      ++failed;
-      for (const std::string& failure : report.failures) Say("FAIL " + report.name + ": " + failure);
+    const std::string cut = CutCharacterWarning(run);
+    if (!cut.empty()) report.warnings.push_back(DescribeFuzzCase(c) + ": " + cut);
+    for (const std::string& error : report.errors) Say("FAIL " + report.name + ": " + error);
+    for (const std::string& failure : report.failures) Say("FAIL " + report.name + ": " + failure);
+    for (const std::string& warning : report.warnings) {
+      SayWarning(report.name + ": " + warning);
+    }
+    if (!report.errors.empty() || !report.failures.empty() || !report.warnings.empty()) {
       Say("  replay: " + report.replay);
+    }
+    if (!run.outcome.called && report.errors.empty() && report.failures.empty()) {
+      report.skipped = "the case did not reach the plugin";
     }
     AddCase(report);
   }
   DeleteNamedFile(listPath);
-  const std::string summary = "fuzz seed " + std::to_string(seed) + ": " + std::to_string(failed) +
-                              " of " + std::to_string(options.fuzzCount) + " cases failed, " +
-                              std::to_string(called) + " reached the plugin";
-  Say((failed == 0 && called > 0 && session.diagnostics.empty() ? "PASS " : "FAIL ") + summary);
-  return FinishRunReport(called == 0, summary);
+  return FinishRunReport(seedText);
 }

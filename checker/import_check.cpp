@@ -37,7 +37,7 @@ void CheckPluginImports(const CheckerOptions& options) {
     const std::string finding = DescribeForbiddenImport(function);
     if (finding.empty()) continue;
     report.warnings.push_back(report.name + ": " + finding);
-    Say(std::string(options.strict ? "FAIL (--strict) " : "WARN ") + report.warnings.back());
+    SayWarning(report.warnings.back());
   }
   AddCase(report);
 }

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "checker/console.h"
 #include "checker/modes.h"
 #include "checker/process_probe.h"
 #include "checker/run_report.h"
@@ -75,7 +76,9 @@ std::string Format(const char* format, double value) {
 std::string Signed(int64_t value) { return (value >= 0 ? "+" : "") + std::to_string(value); }
 
 std::string BytesPerRequest(double bytes) {
-  return bytes >= 1024 ? Format("%.1f KiB", bytes / 1024) : Format("%.0f bytes", bytes);
+  if (bytes >= 1024) return Format("%.1f KiB", bytes / 1024);
+  const std::string whole = Format("%.0f", bytes);
+  return whole + (whole == "1" ? " byte" : " bytes");
 }
 
 // "a, b and c".
@@ -132,7 +135,7 @@ bool RunRepeatedly(const RequestInputs& inputs, uint32_t count, CaseReport& repo
       return false;
     }
     if (!run.outcome.completed) {
-      report.failures.push_back(report.name + ": the call did not come back: " +
+      report.errors.push_back(report.name + ": the call did not come back: " +
                                 JoinAsUtf8(FailureLines(run.outcome), " / "));
       return false;
     }
@@ -155,7 +158,7 @@ void MeasureLeaks(const RequestInputs& inputs, uint32_t count, CaseReport& repor
   readings.end = ReadUsage();
 
   const std::string measured =
-      " (" + std::to_string(readings.measured) + " requests measured: " + Figures(readings) + ")";
+      " (" + Counted(readings.measured, "request", "requests") + " measured: " + Figures(readings) + ")";
   const std::string leaks = Leaks(readings);
   if (leaks.empty()) {
     Say("PASS " + report.name + ": no leak" + measured);
@@ -181,7 +184,7 @@ int RunLeaksMode(const CheckerOptions& options, const PluginSession& session) {
   const std::string unmeasured = UnmeasuredCounters(ReadUsage());
   if (!unmeasured.empty()) Say("note: " + unmeasured + " could not be measured on this platform");
 
-  size_t exports = 0, requests = 0;
+  size_t requests = 0;
   for (int request : ChosenRequests(options)) {
     CaseReport report;
     report.name = kExports[request].name;
@@ -189,16 +192,18 @@ int RunLeaksMode(const CheckerOptions& options, const PluginSession& session) {
       const RequestInputs inputs = ManualModeInputs(options, request);
       report.name = DescribeInputs(inputs);
       MeasureLeaks(inputs, options.leakCount, report, requests);
-      ++exports;
+      const std::string cut = report.runs.empty() ? "" : CutCharacterWarning(report.runs.front());
+      if (!cut.empty()) {
+        report.warnings.push_back(report.name + ": " + cut);
+        SayWarning(report.warnings.back());
+      }
     } else {
       report.failures.push_back(report.name + " is not exported by the plugin");
     }
+    for (const std::string& error : report.errors) Say("FAIL " + error);
     for (const std::string& failure : report.failures) Say("FAIL " + failure);
     AddCase(report);
   }
-  const size_t failures = FailureCount();
-  const std::string summary = std::to_string(exports) + " exports, " + std::to_string(requests) +
-                              " requests, " + std::to_string(failures) + " failures";
-  Say((failures == 0 && requests > 0 ? "PASS " : "FAIL ") + summary);
-  return FinishRunReport(requests == 0, summary);
+  SkipAbsentExports(options);
+  return FinishRunReport(Counted(requests, "request", "requests"));
 }

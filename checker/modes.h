@@ -14,6 +14,8 @@ int RunLeaksMode(const CheckerOptions& options, const PluginSession& session);
 
 // The requests a mode runs: those named, or every present one in export order.
 std::vector<int> ChosenRequests(const CheckerOptions& options);
+// When no request is named, one skipped case for each export that the plugin lacks.
+void SkipAbsentExports(const CheckerOptions& options);
 
 // The inputs of the manual mode's run of `request`: the one key, key type (crc32 when none is
 // given) and requested length of the command line.

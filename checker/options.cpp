@@ -28,9 +28,12 @@ const char kUsageText[] =
     "  memory per 1,000 requests behind (N from 10; the first N/10, at most 100, warm up).\n"
     "Common options:\n"
     "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
-    "  --junit FILE         also write the results as a JUnit XML report\n"
+    "  --junit FILE         also write the results as a JUnit XML report (faults and hangs are\n"
+    "                       errors, absent exports skipped, each case timed)\n"
     "  --timeout SECONDS    the longest a plugin call may take (default 10; 0 waits forever)\n"
-    "  --strict             warnings (a badly formed sale date, a warning line) are failures\n"
+    "  --strict             warnings (a badly formed sale date, a warning line, a character cut\n"
+    "                       in half by a small buffer) are failures\n"
+    "Every mode ends with a summary line: N passed, M failed (and K skipped, where any were).\n"
     "Exit codes: 0 clean, 1 a check failed or a fault or hang was caught or nothing ran,\n"
     "            2 bad usage or unreadable input.\n";
 

@@ -107,29 +107,63 @@ void JsonWriter::Bool(bool value) {
   out_ += value ? "true" : "false";
 }
 
+void JsonWriter::Seconds(double seconds) {
+  BeforeValue();
+  out_ += SecondsText(seconds);
+}
+
 void JsonWriter::StringArray(const std::vector<std::string>& sjis) {
   BeginArray();
   for (const std::string& item : sjis) String(item);
   EndArray();
 }
 
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds < 0 ? 0.0 : seconds);
+  return text;
+}
+
 std::string JunitReport(const std::string& suite, const std::vector<CaseResult>& cases) {
-  size_t failed = 0;
-  for (const CaseResult& c : cases) failed += c.failures.empty() ? 0 : 1;
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-  xml += "<testsuites tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
-         std::to_string(failed) + "\">\r\n";
-  xml += "  <testsuite name=\"" + XmlEscape(suite) + "\" tests=\"" + std::to_string(cases.size()) +
-         "\" failures=\"" + std::to_string(failed) + "\" errors=\"0\">\r\n";
+  size_t failed = 0, errors = 0, skipped = 0;
+  double seconds = 0;
   for (const CaseResult& c : cases) {
-    xml += "    <testcase classname=\"" + XmlEscape(suite) + "\" name=\"" + XmlEscape(c.name) + "\"";
-    if (c.failures.empty() && c.output.empty()) {
+    if (!c.errors.empty()) {
+      ++errors;
+    } else if (!c.failures.empty()) {
+      ++failed;
+    } else if (!c.skipped.empty()) {
+      ++skipped;
+    }
+    seconds += c.seconds;
+  }
+  const std::string counts = "tests=\"" + std::to_string(cases.size()) + "\" failures=\"" +
+                             std::to_string(failed) + "\" errors=\"" + std::to_string(errors) +
+                             "\" skipped=\"" + std::to_string(skipped) + "\" time=\"" +
+                             SecondsText(seconds) + "\"";
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+  xml += "<testsuites " + counts + ">\r\n";
+  xml += "  <testsuite name=\"" + XmlEscape(suite) + "\" " + counts + ">\r\n";
+  for (const CaseResult& c : cases) {
+    xml += "    <testcase classname=\"" + XmlEscape(suite) + "\" name=\"" + XmlEscape(c.name) +
+           "\" time=\"" + SecondsText(c.seconds) + "\"";
+    if (c.failures.empty() && c.errors.empty() && c.skipped.empty() && c.output.empty()) {
       xml += "/>\r\n";
       continue;
     }
     xml += ">\r\n";
-    for (const std::string& failure : c.failures) {
-      xml += "      <failure message=\"" + XmlEscape(failure) + "\">" + XmlEscape(failure) +
+    if (!c.skipped.empty() && c.failures.empty() && c.errors.empty()) {
+      xml += "      <skipped message=\"" + XmlEscape(c.skipped) + "\"/>\r\n";
+    }
+    for (const std::string& error : c.errors) {
+      xml += "      <error message=\"" + XmlEscape(error) + "\">" + XmlEscape(error) + "</error>\r\n";
+    }
+    for (size_t i = 0; i < c.failures.size(); ++i) {
+      std::string body = c.failures[i];
+      if (i == 0) {
+        for (const std::string& line : c.failureDetail) body += "\n" + line;
+      }
+      xml += "      <failure message=\"" + XmlEscape(c.failures[i]) + "\">" + XmlEscape(body) +
              "</failure>\r\n";
     }
     if (!c.output.empty()) {

@@ -1,13 +1,22 @@
 #include "checker/run_report.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <set>
+
 #include "checker/command_line.h"
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/reports.h"
+#include "checker/text_encoding.h"
 #include "checker/watchdog.h"
 #include "plugin/contract.h"
+#include "text/sjis_path.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The run's report; the hang handler reads it from the watchdog's thread once the main thread has
 // been suspended inside a plugin call (the bench's lines change only under HangReportGuard).
@@ -19,9 +28,102 @@ std::vector<std::string> LoadDiagnostics;
 std::vector<CaseReport> Cases;
 std::string CaseUnderWay;
 const CheckerBench* BenchUnderWay = nullptr;
+Clock::time_point LastCaseEnd;
+double LoadSeconds = 0;
 
 size_t CaseFailures(const CaseReport& report) {
-  return report.failures.size() + (Options.strict ? report.warnings.size() : 0);
+  return report.failures.size() + report.errors.size() +
+         (Options.strict ? report.warnings.size() : 0);
+}
+
+double SecondsSince(Clock::time_point& mark) {
+  const Clock::time_point now = Clock::now();
+  const double seconds = std::chrono::duration<double>(now - mark).count();
+  mark = now;
+  return seconds;
+}
+
+// The cases that passed, failed and did not run; a load that the checker faults is one more
+// failed case.
+struct Tally {
+  size_t passed = 0, failed = 0, skipped = 0;
+};
+
+Tally CountCases() {
+  Tally tally;
+  tally.failed = LoadDiagnostics.empty() ? 0 : 1;
+  for (const CaseReport& report : Cases) {
+    if (CaseFailures(report) > 0) {
+      ++tally.failed;
+    } else if (!report.skipped.empty()) {
+      ++tally.skipped;
+    } else {
+      ++tally.passed;
+    }
+  }
+  return tally;
+}
+
+std::string SummaryLine(const Tally& tally, const std::string& detail) {
+  const bool nothingRan = tally.passed + tally.failed == 0;
+  std::string line = tally.failed == 0 && !nothingRan ? "PASS " : "FAIL ";
+  line += std::to_string(tally.passed) + " passed, " + std::to_string(tally.failed) + " failed";
+  if (tally.skipped > 0) line += ", " + std::to_string(tally.skipped) + " skipped";
+  if (!detail.empty()) line += " (" + detail + ")";
+  if (nothingRan) line += ": nothing was tested";
+  return line;
+}
+
+// The manual mode's standard output holds the window's lines only.
+void SaySummary(const std::string& line) {
+  if (ModeName == "manual") {
+    PrintMessage(line);
+  } else {
+    Say(line);
+  }
+}
+
+// Per export that ran: the key types and the sizes of the buffers it was handed.
+void WriteExportsRun(JsonWriter& json) {
+  struct Ran {
+    std::vector<std::string> keyTypes;
+    std::set<int32_t> bufferSizes;
+  };
+  std::vector<Ran> ran(kExportCount);
+  std::vector<bool> any(kExportCount, false);
+  for (const CaseReport& report : Cases) {
+    for (const RunRecord& run : report.runs) {
+      const int request = run.inputs.request;
+      if (request < 0 || !run.outcome.called) continue;
+      any[request] = true;
+      const CallPattern pattern = kExports[request].pattern;
+      if (pattern == CallPattern::SizedText || pattern == CallPattern::Numeric) {
+        const std::string keyType = KeyTypeOptionName(run.inputs.keyType);
+        std::vector<std::string>& types = ran[request].keyTypes;
+        if (std::find(types.begin(), types.end(), keyType) == types.end()) types.push_back(keyType);
+      }
+      for (const RunEvent& event : run.events) {
+        const auto* call = std::get_if<CallStarted>(&event);
+        if (call != nullptr && call->bufferSize > 0) ran[request].bufferSizes.insert(call->bufferSize);
+      }
+    }
+  }
+  json.Key("exports");
+  json.BeginArray();
+  for (int i = 0; i < kExportCount; ++i) {
+    if (!any[i]) continue;
+    json.BeginObject();
+    json.Key("name");
+    json.String(kExports[i].name);
+    json.Key("keyTypes");
+    json.StringArray(ran[i].keyTypes);
+    json.Key("bufferSizes");
+    json.BeginArray();
+    for (int32_t size : ran[i].bufferSizes) json.Number(size);
+    json.EndArray();
+    json.EndObject();
+  }
+  json.EndArray();
 }
 
 void WriteRun(JsonWriter& json, const RunRecord& run) {
@@ -111,9 +213,17 @@ std::string JsonReport(int exitCode, const std::string& summary) {
     json.Key("name");
     json.Utf8String(report.name);
     json.Key("passed");
-    json.Bool(CaseFailures(report) == 0);
+    json.Bool(CaseFailures(report) == 0 && report.skipped.empty());
+    if (!report.skipped.empty()) {
+      json.Key("skipped");
+      json.Utf8String(report.skipped);
+    }
+    json.Key("seconds");
+    json.Seconds(report.seconds);
     json.Key("failures");
     json.Utf8StringArray(report.failures);
+    json.Key("errors");
+    json.Utf8StringArray(report.errors);
     json.Key("warnings");
     json.Utf8StringArray(report.warnings);
     if (report.hasExpected) {
@@ -131,6 +241,14 @@ std::string JsonReport(int exitCode, const std::string& summary) {
     json.EndObject();
   }
   json.EndArray();
+  WriteExportsRun(json);
+  const Tally tally = CountCases();
+  json.Key("passed");
+  json.Number(static_cast<int64_t>(tally.passed));
+  json.Key("failed");
+  json.Number(static_cast<int64_t>(tally.failed));
+  json.Key("skipped");
+  json.Number(static_cast<int64_t>(tally.skipped));
   json.Key("failures");
   json.Number(static_cast<int64_t>(FailureCount()));
   json.Key("summary");
@@ -144,13 +262,23 @@ std::string JsonReport(int exitCode, const std::string& summary) {
 bool WriteJunit() {
   if (Options.junitPath.empty()) return true;
   std::vector<CaseResult> results;
-  CaseResult load{"load " + Options.pluginPath, LoadDiagnostics, LoadLines};
+  CaseResult load;
+  load.name = "load " + Options.pluginPath;
+  load.failures = LoadDiagnostics;
+  load.output = LoadLines;
+  load.seconds = LoadSeconds;
   results.push_back(load);
   for (const CaseReport& report : Cases) {
-    CaseResult result{report.name, report.failures, {}};
+    CaseResult result;
+    result.name = report.name;
+    result.failures = report.failures;
     if (Options.strict) {
       result.failures.insert(result.failures.end(), report.warnings.begin(), report.warnings.end());
     }
+    result.errors = report.errors;
+    result.skipped = report.skipped;
+    result.seconds = report.seconds;
+    result.failureDetail = report.difference;
     for (const RunRecord& run : report.runs) {
       result.output.insert(result.output.end(), run.lines.begin(), run.lines.end());
     }
@@ -164,7 +292,8 @@ bool WriteJunit() {
 void OnHang(const std::string& what) {
   CaseReport hung;
   hung.name = CaseUnderWay.empty() ? what : CaseUnderWay;
-  hung.failures.push_back("HANG: " + what + " did not return in time");
+  hung.errors.push_back("HANG: " + what + " did not return in time");
+  hung.seconds = SecondsSince(LastCaseEnd);
   if (BenchUnderWay != nullptr) {
     const std::vector<RunEvent>& events = BenchUnderWay->events();
     RunRecord run{BenchUnderWay->inputs(), events, ReportLines(events), {}};
@@ -177,7 +306,9 @@ void OnHang(const std::string& what) {
     hung.runs.push_back(run);
   }
   Cases.push_back(hung);
-  if (JsonOutput()) PrintUtf8(JsonReport(kExitFailed, "a plugin call hung"));
+  const std::string summary = SummaryLine(CountCases(), "a plugin call hung");
+  SaySummary(summary);
+  if (JsonOutput()) PrintUtf8(JsonReport(kExitFailed, summary));
   WriteJunit();
 }
 
@@ -191,7 +322,18 @@ RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
   return RunRecord{inputs, bench.events(), ReportLines(bench.events()), ExamineRun(bench)};
 }
 
+std::string CutCharacterWarning(const RunRecord& run) {
+  const RequestOutcome& outcome = run.outcome;
+  if (!outcome.hasText || !EndsWithCutCharacter(outcome.text)) return "";
+  char lead[8];
+  std::snprintf(lead, sizeof lead, "%02X", static_cast<unsigned char>(outcome.text.back()));
+  return "the text ends with half a double-byte character (its first byte " + std::string(lead) +
+         " without the second) in a buffer of " + Counted(outcome.bufferSize, "byte", "bytes") +
+         "; the window shows \"" + SjisToUtf8(AsShown(outcome.text)) + "\"";
+}
+
 void BeginRunReport(const CheckerOptions& options, const char* mode) {
+  LastCaseEnd = Clock::now();
   Options = options;
   ModeName = mode;
   SetHangHandler(OnHang);
@@ -202,11 +344,20 @@ void ReportLoad(bool loaded, const std::vector<std::string>& lines,
   Loaded = loaded;
   LoadLines = lines;
   LoadDiagnostics = diagnostics;
+  LoadSeconds = SecondsSince(LastCaseEnd);
 }
 
 void AddCase(const CaseReport& report) {
   Cases.push_back(report);
+  Cases.back().seconds = SecondsSince(LastCaseEnd);
   CaseUnderWay.clear();
+}
+
+void AddSkippedCase(const std::string& name, const std::string& why) {
+  CaseReport report;
+  report.name = name;
+  report.skipped = why;
+  AddCase(report);
 }
 
 void SetCaseUnderWay(const std::string& name) { CaseUnderWay = name; }
@@ -221,14 +372,21 @@ void SayLine(const std::string& line) {
   if (!Options.json) PrintLine(line);
 }
 
+void SayWarning(const std::string& text) {
+  Say(std::string(Options.strict ? "FAIL (--strict) " : "WARN ") + text);
+}
+
 size_t FailureCount() {
   size_t count = LoadDiagnostics.size();
   for (const CaseReport& report : Cases) count += CaseFailures(report);
   return count;
 }
 
-int FinishRunReport(bool nothingTested, const std::string& summary) {
-  int exitCode = (FailureCount() > 0 || nothingTested) ? kExitFailed : kExitClean;
+int FinishRunReport(const std::string& detail) {
+  const Tally tally = CountCases();
+  const std::string summary = SummaryLine(tally, detail);
+  int exitCode = (FailureCount() > 0 || tally.passed + tally.failed == 0) ? kExitFailed : kExitClean;
+  SaySummary(summary);
   if (!WriteJunit()) exitCode = kExitUsage;
   if (JsonOutput()) PrintUtf8(JsonReport(exitCode, summary));
   return exitCode;

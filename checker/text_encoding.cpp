@@ -66,6 +66,12 @@ bool WideToSjis(const std::wstring& wide, std::string& sjis) {
   return true;
 }
 
+bool IsUtf8(const std::string& text) {
+  bool ok = true;
+  Widen(CP_UTF8, MB_ERR_INVALID_CHARS, text, ok);
+  return ok;
+}
+
 bool Utf8ToSjis(const std::string& utf8, std::string& sjis) {
   bool ok = true;
   const std::wstring wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, ok);

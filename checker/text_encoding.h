@@ -13,6 +13,8 @@ std::string SjisToUtf8(const std::string& sjis);
 // byte cut from its trail byte) become the character the system shows for them, "・".
 std::string AsShown(const std::string& sjis);
 
+// Whether `text` is UTF-8 throughout.
+bool IsUtf8(const std::string& text);
 // UTF-8 as Shift-JIS; false when the text is not UTF-8 or holds a character that has no
 // Shift-JIS form (the bench could not have shown it).
 bool Utf8ToSjis(const std::string& utf8, std::string& sjis);

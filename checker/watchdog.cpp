@@ -94,7 +94,8 @@ void WatchCall(const std::string& what) {
   if (WatchWake == nullptr) return;
   const std::string line = MessageBytes("HANG: " + what + " did not return within " +
                                         SecondsText(AllowedMs) +
-                                        " seconds; the check stops here (exit code 1)");
+                                        (AllowedMs == 1000 ? " second" : " seconds") +
+                                        "; the check stops here (exit code 1)");
   EnterCriticalSection(&WatchLock);
   WatchedCall = what;
   HangLineBytes = line;

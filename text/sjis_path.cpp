@@ -4,6 +4,20 @@ bool IsSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool EndsWithCutCharacter(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    if (!IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
+      ++i;
+    } else if (i + 1 == text.size()) {
+      return true;
+    } else {
+      i += 2;
+    }
+  }
+  return false;
+}
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }

@@ -9,6 +9,11 @@
 // Whether `byte` starts a double-byte character in code page 932 (81-9F, E0-FC).
 bool IsSjisLeadByte(unsigned char byte);
 
+// Whether the text's last character is the first byte of a double-byte character without its
+// second byte: a character cut in half. The text is walked from its start, since the byte before
+// the last may itself be a trail byte.
+bool EndsWithCutCharacter(const std::string& text);
+
 // The offset just after the last separator ('\\' or '/') of the zero-terminated `path` that is a
 // character of its own; 0 when it has none. Allocates nothing (it runs inside exception handlers).
 size_t FileNameOffset(const char* path);

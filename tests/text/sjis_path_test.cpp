@@ -47,4 +47,18 @@ TEST(SjisPath, LeadBytesAgreeWithThePlatformsCodePage932) {
   }
 }
 
+// A trail byte can have a lead byte's value (81 81 is one character "＝"), so only a walk from the
+// start tells a cut character from a whole one.
+TEST(SjisPath, ACutCharacterIsALeadByteLeftWithoutItsTrail) {
+  const struct {
+    std::string text;
+    bool cut;
+  } kTexts[] = {
+      {"", false},          {"abc", false},          {"星の海", false},
+      {"星の\x8A", true},   {"a\x81", true},         {"\x81\x81", false},
+      {"\x81\x81\x81", true}, {"表", false},          {"ｱ", false},
+  };
+  for (const auto& t : kTexts) EXPECT_EQ(EndsWithCutCharacter(t.text), t.cut) << t.text;
+}
+
 }  // namespace
