@@ -5,6 +5,7 @@
 #include "checker/modes.h"
 #include "checker/run_report.h"
 #include "checker/watchdog.h"
+#include "checker/worker.h"
 #include "plugin/loader.h"
 #include "qb2lpt_version.h"
 
@@ -66,9 +67,11 @@ int Run(const CheckerOptions& options) {
 }  // namespace
 
 int main() {
+  const std::vector<std::string> args = ReadCommandLine();
+  if (IsWorkerCommandLine(args)) return RunWorker(args);
   std::string error;
   CheckerOptions options;
-  if (!ParseOptions(ReadCommandLine(), options, error)) {
+  if (!ParseOptions(args, options, error)) {
     PrintMessage(error + " (QB2LPTCheck --help shows the usage)");
     return kExitUsage;
   }

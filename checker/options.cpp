@@ -31,6 +31,9 @@ const char kUsageText[] =
     "  --junit FILE         also write the results as a JUnit XML report\n"
     "  --timeout SECONDS    the longest a plugin call may take (default 10; 0 waits forever)\n"
     "  --strict             warnings (a badly formed sale date, a warning line) are failures\n"
+    "  --in-process         run the cases of --check, --expect and --fuzz in this process; by\n"
+    "                       default each runs in a worker process, which a hang or a crash ends\n"
+    "                       alone (the case fails and the run goes on in a fresh worker)\n"
     "Exit codes: 0 clean, 1 a check failed or a fault or hang was caught or nothing ran,\n"
     "            2 bad usage or unreadable input.\n";
 
@@ -250,6 +253,9 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
     } else if (name == "--strict") {
       if (!noValue()) return false;
       options.strict = true;
+    } else if (name == "--in-process") {
+      if (!noValue()) return false;
+      options.inProcess = true;
     } else {
       return Fail(error, "unknown option \"" + args[i] + "\"");
     }

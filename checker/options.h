@@ -41,6 +41,7 @@ struct CheckerOptions {
   uint32_t seed = 0;
   double timeoutSeconds = 10;
   bool strict = false;
+  bool inProcess = false;  // the cases of --check, --expect and --fuzz run here, not in a worker
 };
 
 // Reads the arguments (UTF-8, program name excluded). Numbers are decimal. False with `error`

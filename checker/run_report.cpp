@@ -5,7 +5,10 @@
 #include "checker/file_bytes.h"
 #include "checker/reports.h"
 #include "checker/watchdog.h"
+#include "checker/worker.h"
 #include "plugin/contract.h"
+
+#include <memory>
 
 namespace {
 
@@ -19,6 +22,9 @@ std::vector<std::string> LoadDiagnostics;
 std::vector<CaseReport> Cases;
 std::string CaseUnderWay;
 const CheckerBench* BenchUnderWay = nullptr;
+// Where the cases run when they run in a worker process, not in this one.
+bool Isolated = false;
+std::unique_ptr<CaseWorker> Worker;
 
 size_t CaseFailures(const CaseReport& report) {
   return report.failures.size() + (Options.strict ? report.warnings.size() : 0);
@@ -184,6 +190,15 @@ void OnHang(const std::string& what) {
 }  // namespace
 
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
+  if (Isolated) {
+    if (!Worker) Worker = std::make_unique<CaseWorker>(Options.pluginPath, Options.timeoutSeconds);
+    std::vector<RunEvent> events;
+    if (Worker->Run(inputs, what, events)) {
+      return RunRecord{inputs, events, ReportLines(events), ExamineRun(inputs, events)};
+    }
+    PrintMessage("cannot start a worker process; the cases run in this one");
+    Isolated = false;
+  }
   CheckerBench bench(inputs);
   BenchUnderWay = &bench;
   RunOneRequest(bench, what);
@@ -195,6 +210,9 @@ void BeginRunReport(const CheckerOptions& options, const char* mode) {
   Options = options;
   ModeName = mode;
   SetHangHandler(OnHang);
+  Isolated = !options.inProcess && (options.mode == CheckerMode::Check ||
+                                    options.mode == CheckerMode::Fuzz ||
+                                    options.mode == CheckerMode::Expect);
 }
 
 void ReportLoad(bool loaded, const std::vector<std::string>& lines,
@@ -228,6 +246,7 @@ size_t FailureCount() {
 }
 
 int FinishRunReport(bool nothingTested, const std::string& summary) {
+  Worker.reset();
   int exitCode = (FailureCount() > 0 || nothingTested) ? kExitFailed : kExitClean;
   if (!WriteJunit()) exitCode = kExitUsage;
   if (JsonOutput()) PrintUtf8(JsonReport(exitCode, summary));

@@ -1,0 +1,68 @@
+// Cases in worker processes: a call that hangs and a plugin that ends its process beyond every
+// guard each fail their case and end only their worker; the run checks every other export and
+// exits 1. In process, a hang still ends the run.
+#include <gtest/gtest.h>
+
+#include "checker/file_bytes.h"
+#include "checker/text_encoding.h"
+#include "tests/checker/checker_process.h"
+
+namespace {
+
+std::vector<std::string> CheckArgs(const std::string& plugin) {
+  return {"--check", "--plugin", TestPath(plugin), "--list", ScratchFile("worker-list.txt", "data\n"),
+          "--key", "k", "--key-type", "crc32", "--timeout", "1", "--encoding", "sjis"};
+}
+
+TEST(WorkerCli, AHangFailsItsCaseAndTheOtherExportsAreStillChecked) {
+  const CheckerResult run = RunChecker(CheckArgs("hanging_plugin.dll"), 90000);
+  EXPECT_EQ(run.exitCode, 1u) << run.out << run.err;
+  EXPECT_TRUE(AnyLineHas(run.ErrLines(), {"HANG: GetMaker key=k key-type=crc32 did not return within 1 seconds",
+                                          "the run goes on"}))
+      << run.err;
+  EXPECT_TRUE(AnyLineHas(run.OutLines(), {"FAIL GetMaker key=k key-type=crc32: the call did not come back",
+                                          "GetMaker が 1 秒以内に戻りません"}))
+      << run.out;
+  EXPECT_FALSE(AnyLineHas(run.OutLines(), {"FAIL GetCountry"})) << run.out;
+  ASSERT_FALSE(run.OutLines().empty());
+  // The five exports' cases all ran, GetCountry and GetYear after the hang.
+  EXPECT_EQ(run.OutLines().back().rfind("FAIL 5 cases, ", 0), 0u) << run.out;
+
+  std::vector<std::string> inProcess = CheckArgs("hanging_plugin.dll");
+  inProcess.push_back("--in-process");
+  const CheckerResult stopped = RunChecker(inProcess, 90000);
+  EXPECT_EQ(stopped.exitCode, 1u);
+  EXPECT_TRUE(AnyLineHas(stopped.ErrLines(), {"HANG: GetMaker", "the check stops here"})) << stopped.err;
+  EXPECT_FALSE(AnyLineHas(stopped.OutLines(), {" cases, "})) << stopped.out;
+}
+
+TEST(WorkerCli, AProcessEndedBeyondTheGuardsFailsItsCaseAndTheRunGoesOn) {
+  const CheckerResult run = RunChecker(CheckArgs("ending_plugin.dll"), 90000);
+  EXPECT_EQ(run.exitCode, 1u) << run.out << run.err;
+  EXPECT_TRUE(AnyLineHas(run.OutLines(), {"FAIL GetMaker key=k key-type=crc32: the call did not come back",
+                                          "終了コード 0000002A"}))
+      << run.out;
+  EXPECT_TRUE(AnyLineHas(run.ErrLines(), {"worker process ended during GetMaker", "0000002A"})) << run.err;
+  ASSERT_FALSE(run.OutLines().empty());
+  EXPECT_EQ(run.OutLines().back().rfind("FAIL 5 cases, ", 0), 0u) << run.out;
+
+  // A regression run and a fuzz run go on past the lost case as well.
+  ScratchFile("worker-list.txt", "data\n");
+  const std::string vectors = ScratchFile("worker.vec",
+                                          std::string("case maker\nlist worker-list.txt\nkey k\nrequest GetMaker\n"
+                                                      "case year\nlist worker-list.txt\nkey k\nrequest GetYear\n") +
+                                          SjisToUtf8("> [発売年]\n> 1999\n"));
+  const CheckerResult expect = RunChecker({"--expect", vectors, "--plugin", TestPath("ending_plugin.dll")}, 90000);
+  EXPECT_EQ(expect.exitCode, 1u) << expect.out << expect.err;
+  EXPECT_TRUE(AnyLineHas(expect.OutLines(), {"FAIL maker (line 1)"})) << expect.out;
+  EXPECT_TRUE(AnyLineHas(expect.OutLines(), {"PASS year (line 5)"})) << expect.out;
+
+  const CheckerResult fuzz = RunChecker({"--fuzz", "6", "--seed", "1", "--plugin", TestPath("ending_plugin.dll"),
+                                         "--request", "GetMaker", "--request", "GetYear"},
+                                        90000);
+  EXPECT_EQ(fuzz.exitCode, 1u) << fuzz.out << fuzz.err;
+  ASSERT_FALSE(fuzz.OutLines().empty());
+  EXPECT_TRUE(AnyLineHas({fuzz.OutLines().back()}, {"of 6 cases failed, 6 reached the plugin"})) << fuzz.out;
+}
+
+}  // namespace
