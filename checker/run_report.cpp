@@ -191,7 +191,6 @@ void OnHang(const std::string& what) {
 
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
   if (Isolated) {
-    if (!Worker) Worker = std::make_unique<CaseWorker>(Options.pluginPath, Options.timeoutSeconds);
     std::vector<RunEvent> events;
     if (Worker->Run(inputs, what, events)) {
       return RunRecord{inputs, events, ReportLines(events), ExamineRun(inputs, events)};
@@ -213,6 +212,10 @@ void BeginRunReport(const CheckerOptions& options, const char* mode) {
   Isolated = !options.inProcess && (options.mode == CheckerMode::Check ||
                                     options.mode == CheckerMode::Fuzz ||
                                     options.mode == CheckerMode::Expect);
+  if (Isolated) {
+    Worker = std::make_unique<CaseWorker>(options.pluginPath, options.timeoutSeconds);
+    Worker->Start();
+  }
 }
 
 void ReportLoad(bool loaded, const std::vector<std::string>& lines,

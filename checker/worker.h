@@ -1,7 +1,8 @@
 // Running requests in a worker: the checker itself, started again as a child process on the
-// plugin, runs each case it is sent and sends the run's events back. A call that hangs or a plugin
-// that ends its process beyond every guard then ends only the worker: the case is reported, and
-// the next one runs in a fresh worker, as does every case after a fault.
+// plugin, runs each case it is handed and hands the run's events back; the parent times each plugin
+// call from outside. A call that hangs or a plugin that ends its process beyond every guard then
+// ends only the worker: the case is reported, and the next one runs in a fresh worker, as does
+// every case after a fault.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 
 #include "checker/request_inputs.h"
 #include "request/run_event.h"
+
+struct WorkerArea;
 
 // The parent's side: one worker process at a time, started when a case needs it.
 class CaseWorker {
@@ -26,26 +29,29 @@ class CaseWorker {
   // that says so. False, with no events, when no worker process could be started.
   bool Run(const RequestInputs& inputs, const std::string& what, std::vector<RunEvent>& events);
 
- private:
-  enum class Got { Frame, TimedOut, Lost };
+  // Starts a worker ahead of the first case, so that its start-up overlaps the caller's own
+  // work; false when none could be started.
   bool Start();
-  // Ends the worker: by closing its pipe after a clean run, else at once.
-  void Stop(bool clean);
-  bool Send(const std::string& bytes);
-  Got ReadFrame(DWORD timeoutMs, std::string& payload);
-  uint32_t ExitCodeOfLost();
+
+ private:
+  enum class Outcome { Done, TimedOut, Lost };
+  // Ends the worker, if one runs, and lets go of what it shared.
+  void Stop();
+  // Hands the case written to the shared area to the worker and waits for its run.
+  Outcome AwaitRun();
 
   std::string pluginPath_;
   DWORD allowedMs_;
   HANDLE process_ = nullptr;
-  HANDLE pipe_ = nullptr;
-  HANDLE readDone_ = nullptr;
-  HANDLE writeDone_ = nullptr;
-  std::string stream_;  // bytes received that make no whole frame yet
+  HANDLE mapping_ = nullptr;
+  WorkerArea* area_ = nullptr;
+  HANDLE caseReady_ = nullptr;
+  HANDLE runDone_ = nullptr;
 };
 
-// The worker's side, for the command line "--worker HANDLE PLUGIN": loads the plugin and runs the
-// cases that come through the pipe until it closes. Returns the exit code.
+// The worker's side, for the command line "--worker AREA CASE-READY RUN-DONE PARENT PLUGIN" (the
+// inherited handles): loads the plugin and runs the cases it is handed until the parent is gone.
+// Returns the exit code.
 int RunWorker(const std::vector<std::string>& args);
 
 // Whether the command line asks for a worker.
