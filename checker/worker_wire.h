@@ -1,8 +1,8 @@
-// What the checker and its worker process say to each other over their pipe: the parent sends a
-// case (a request's inputs and how the call is described), the worker answers with the run's
-// events, in parts: it sends what it has whenever a plugin call starts, so that the parent knows
-// which call is under way, and the rest when the run is done. Pure: no Windows header, so that the
-// reading of frames can be fuzzed natively.
+// What the checker and its worker process hand each other through the memory they share: the
+// parent a case (a request's inputs and how the call is described), the worker the run's events
+// when the run is done, and those so far whenever a plugin call starts, for the parent to report
+// if the worker never comes back. Pure: no Windows header, so that the reading of frames can be
+// fuzzed natively.
 //
 // A frame is its payload's length (4 bytes, little-endian) and the payload; the payload's first
 // byte says what it holds. Numbers are little-endian, texts their length (4 bytes) and bytes.

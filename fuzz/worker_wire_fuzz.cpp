@@ -1,4 +1,4 @@
-// Any bytes as what a worker's pipe brings: taking frames off the stream never goes wrong, and a
+// Any bytes as what a worker hands over: taking frames off the stream never goes wrong, and a
 // payload that reads as a case or as events is written back byte for byte, so that nothing is lost
 // or changed on its way between the checker and its worker. A broken property aborts.
 #include <cstddef>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native fuzz targets in <build folder>-native and runs each in turn: the number text
 # conversions and the sale-date check, the PE header inspection, the test-vector reader, the
-# worker pipe's frames.
+# worker's frames.
 # --smoke runs each about 10 seconds, the default 10 minutes; -max_total_time=N and any other
 # libFuzzer argument pass through. Names of targets, when given, run only those.
 set -euo pipefail

@@ -1,6 +1,6 @@
 // Cases in worker processes: a call that hangs and a plugin that ends its process beyond every
 // guard each fail their case and end only their worker; the run checks every other export and
-// exits 1. In process, a hang still ends the run.
+// exits 1. In process, a hang still ends the run. Two builds compared, each in its own worker.
 #include <gtest/gtest.h>
 
 #include "checker/file_bytes.h"
@@ -63,6 +63,32 @@ TEST(WorkerCli, AProcessEndedBeyondTheGuardsFailsItsCaseAndTheRunGoesOn) {
   EXPECT_EQ(fuzz.exitCode, 1u) << fuzz.out << fuzz.err;
   ASSERT_FALSE(fuzz.OutLines().empty());
   EXPECT_TRUE(AnyLineHas({fuzz.OutLines().back()}, {"of 6 cases failed, 6 reached the plugin"})) << fuzz.out;
+}
+
+TEST(WorkerCli, CompareShowsEachAnswerThatTheNewBuildChanged) {
+  const std::string list = ScratchFile("worker-list.txt", "data\n");
+  const CheckerResult same = RunChecker({"--plugin", TestPath("steady_plugin.dll"), "--compare",
+                                         TestPath("steady_plugin.dll"), "--list", list, "--key", "k"});
+  EXPECT_EQ(same.exitCode, 0u) << same.out << same.err;
+  EXPECT_EQ(same.OutLines(), std::vector<std::string>{"PASS 5 requests, the same answers from both builds"});
+
+  const CheckerResult changed =
+      RunChecker({"--plugin", TestPath("steady_changed_plugin.dll"), "--compare", TestPath("steady_plugin.dll"),
+                  "--list", list, "--key", "k", "--key-type", "crc16", "--key-type", "body"});
+  EXPECT_EQ(changed.exitCode, 1u) << changed.out << changed.err;
+  const std::vector<std::string> expected = {
+      "DIFF GetTitle key=k key-type=crc16 (- old, + new)",
+      "      [タイトル]",
+      "    - 必要バイト数 : 12",
+      "    - First build",
+      "    + 必要バイト数 : 13",
+      "    + Second build",
+  };
+  const std::vector<std::string> lines = changed.OutLines();
+  ASSERT_EQ(lines.size(), 2 * expected.size() + 1) << changed.out;
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], SjisToUtf8(expected[i])) << i;
+  EXPECT_EQ(lines[expected.size()], "DIFF GetTitle key=k key-type=body (- old, + new)");
+  EXPECT_EQ(lines.back(), "FAIL 2 of 9 requests answered differently");
 }
 
 }  // namespace
