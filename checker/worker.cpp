@@ -11,6 +11,7 @@
 #include "checker/file_bytes.h"
 #include "checker/options.h"
 #include "checker/plugin_session.h"
+#include "checker/shell_command.h"
 #include "checker/worker_wire.h"
 #include "request/run_request.h"
 
@@ -64,18 +65,6 @@ HANDLE InheritableStdHandle(DWORD which) {
     return nullptr;
   }
   return copy;
-}
-
-std::wstring OwnPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 std::string SecondsText(DWORD ms) {
@@ -142,7 +131,7 @@ bool CaseWorker::Start() {
     Stop();
     return false;
   }
-  std::wstring command = L"\"" + OwnPath() + L"\" --worker";
+  std::wstring command = L"\"" + ProgramPath() + L"\" --worker";
   for (HANDLE handle : {mapping_, caseReady_, runDone_, parent}) {
     command += L" " + std::to_wstring(reinterpret_cast<uintptr_t>(handle));
   }
