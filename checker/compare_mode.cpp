@@ -60,7 +60,7 @@ int RunCompareMode(const CheckerOptions& options, const PluginSession& session) 
   PeFacts old;
   std::string problem;
   if (!InspectPluginFile(options.comparePath, old, problem)) {
-    PrintMessage(problem);
+    PrintMessage("the old build (--compare): " + problem);
     return kExitUsage;
   }
   for (const std::string& line : session.diagnostics) Say("FAIL load: " + line);

@@ -124,7 +124,7 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
       if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
       break;
     case CheckerMode::Compare:
-      if (options.inProcess) return Fail(error, "--compare runs each build in a worker process of its own");
+      if (options.inProcess) return Fail(error, "--in-process does not go with --compare, which runs each build in a worker process of its own");
       [[fallthrough]];
     case CheckerMode::Check:
       if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
