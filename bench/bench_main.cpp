@@ -36,6 +36,7 @@ BenchPaths FindPaths() {
   BenchPaths paths;
   const std::string folder = ProgramFolder();
   paths.benchProgram = WindowsPath(QB2LPT_EXE);
+  paths.checkerProgram = WindowsPath(QB2LPTCHECK_EXE);
   paths.minimalProgram = WindowsPath(MINIMAL_WINDOW_EXE);
   paths.bareReader = WindowsPath(BARE_READER_EXE);
   paths.nullPlugin = WindowsPath(NULL_PLUGIN_DLL);
@@ -137,12 +138,13 @@ int main(int argc, char** argv) {
       {"memory", [&] { return MeasurePeakMemory(paths, quick ? 3 : 5); }},
       {"list", [&] { return MeasureListGrowth(paths, pairs); }},
       {"scan", [&] { return MeasureScan(paths, pairs); }},
+      {"isolation", [&] { return MeasureIsolation(paths, pairs); }},
       {"endurance", [&] { return MeasureEndurance(paths, quick ? 1000 : 10000); }},
   };
   for (const std::string& name : chosen) {
     if (std::none_of(std::begin(kMeasurements), std::end(kMeasurements),
                      [&](const auto& m) { return name == m.name; })) {
-      std::fprintf(stderr, "usage: qb2lpt_bench.exe [--quick] [startup|request|memory|list|scan|endurance]...\n");
+      std::fprintf(stderr, "usage: qb2lpt_bench.exe [--quick] [startup|request|memory|list|scan|isolation|endurance]...\n");
       return 2;
     }
   }

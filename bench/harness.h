@@ -12,6 +12,7 @@
 // Where the programs under test and the data live, as Windows paths.
 struct BenchPaths {
   std::string benchProgram;    // QB2LPT.exe
+  std::string checkerProgram;  // QB2LPTCheck.exe
   std::string minimalProgram;  // the minimal window program
   std::string bareReader;      // the bare reader program
   std::string harness;         // this program, started again for single measurements
@@ -47,6 +48,7 @@ std::vector<TableRow> MeasurePeakMemory(const BenchPaths& paths, int pairs);
 std::vector<TableRow> MeasureEndurance(const BenchPaths& paths, int requests);
 std::vector<TableRow> MeasureListGrowth(const BenchPaths& paths, int pairs);
 std::vector<TableRow> MeasureScan(const BenchPaths& paths, int pairs);
+std::vector<TableRow> MeasureIsolation(const BenchPaths& paths, int pairs);
 
 // Run in a child process: the growth of the peak working set, in KiB, over one request for the
 // list file through the bench's request runner with the null plugin (the process's exit code).

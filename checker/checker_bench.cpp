@@ -117,12 +117,13 @@ class OutcomeReader {
 
 }  // namespace
 
-RequestOutcome ExamineRun(const CheckerBench& bench) {
+RequestOutcome ExamineRun(const CheckerBench& bench) { return ExamineRun(bench.inputs(), bench.events()); }
+
+RequestOutcome ExamineRun(const RequestInputs& inputs, const std::vector<RunEvent>& events) {
   RequestOutcome outcome;
-  const int request = bench.inputs().request;
-  if (request < 0) return outcome;
-  OutcomeReader reader(outcome, IsTextPattern(kExports[request].pattern));
-  for (const RunEvent& event : bench.events()) std::visit(reader, event);
+  if (inputs.request < 0) return outcome;
+  OutcomeReader reader(outcome, IsTextPattern(kExports[inputs.request].pattern));
+  for (const RunEvent& event : events) std::visit(reader, event);
   return outcome;
 }
 

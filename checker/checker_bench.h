@@ -7,18 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "checker/request_inputs.h"
 #include "request/report_lines.h"
 #include "request/request_bench.h"
-
-// What the window's controls would hold for one run. The key and the requested length are
-// Shift-JIS, the list-data path UTF-8 (the file is opened by its Unicode name).
-struct RequestInputs {
-  int request = -1;         // an export index; -1 selects nothing
-  std::string listPath;
-  std::string key;
-  std::optional<KeyType> keyType = KeyType::Crc32;  // none for no selection
-  std::string requestedLength;  // the requested-length box; empty for none
-};
 
 class CheckerBench final : public RequestBench {
  public:
@@ -72,8 +63,9 @@ struct RequestOutcome {
 // answer (a date form, the zero-size status).
 bool IsBenchFinding(const RunEvent& warning);
 
-// Reads a finished run of `bench`.
+// Reads a finished run of `bench`, or the events of a run of `inputs`.
 RequestOutcome ExamineRun(const CheckerBench& bench);
+RequestOutcome ExamineRun(const RequestInputs& inputs, const std::vector<RunEvent>& events);
 
 // The lines that the events showed, in order (Shift-JIS).
 template <typename Event>

@@ -5,6 +5,7 @@
 #include "checker/modes.h"
 #include "checker/run_report.h"
 #include "checker/watchdog.h"
+#include "checker/worker.h"
 #include "plugin/loader.h"
 #include "qb2lpt_version.h"
 
@@ -17,6 +18,7 @@ const char* ModeName(CheckerMode mode) {
     case CheckerMode::Expect: return "expect";
     case CheckerMode::Fuzz: return "fuzz";
     case CheckerMode::Leaks: return "leaks";
+    case CheckerMode::Compare: return "compare";
   }
   return "";
 }
@@ -29,6 +31,10 @@ bool CheckInputFiles(const CheckerOptions& options, std::string& problem) {
   }
   if (!options.listPath.empty() && !FileExists(options.listPath)) {
     problem = "the list-data file \"" + options.listPath + "\" does not exist";
+    return false;
+  }
+  if (!options.comparePath.empty() && !FileExists(options.comparePath)) {
+    problem = "the old build's plugin file \"" + options.comparePath + "\" does not exist";
     return false;
   }
   if (!options.expectPath.empty() && !FileExists(options.expectPath)) {
@@ -58,6 +64,7 @@ int Run(const CheckerOptions& options) {
     case CheckerMode::Expect: exitCode = RunExpectMode(options, session); break;
     case CheckerMode::Fuzz: exitCode = RunFuzzMode(options, session); break;
     case CheckerMode::Leaks: exitCode = RunLeaksMode(options, session); break;
+    case CheckerMode::Compare: exitCode = RunCompareMode(options, session); break;
   }
   ReleasePlugin();
   return exitCode;
@@ -66,9 +73,11 @@ int Run(const CheckerOptions& options) {
 }  // namespace
 
 int main() {
+  const std::vector<std::string> args = ReadCommandLine();
+  if (IsWorkerCommandLine(args)) return RunWorker(args);
   std::string error;
   CheckerOptions options;
-  if (!ParseOptions(ReadCommandLine(), options, error)) {
+  if (!ParseOptions(args, options, error)) {
     PrintMessage(error + " (QB2LPTCheck --help shows the usage)");
     return kExitUsage;
   }

@@ -1,4 +1,4 @@
-// The checker's five modes. Each runs on the plugin already loaded by the session and returns
+// The checker's six modes. Each runs on the plugin already loaded by the session and returns
 // the process exit code.
 #pragma once
 
@@ -11,6 +11,7 @@ int RunCheckMode(const CheckerOptions& options, const PluginSession& session);
 int RunExpectMode(const CheckerOptions& options, const PluginSession& session);
 int RunFuzzMode(const CheckerOptions& options, const PluginSession& session);
 int RunLeaksMode(const CheckerOptions& options, const PluginSession& session);
+int RunCompareMode(const CheckerOptions& options, const PluginSession& session);
 
 // The requests a mode runs: those named, or every present one in export order.
 std::vector<int> ChosenRequests(const CheckerOptions& options);

@@ -26,6 +26,9 @@ const char kUsageText[] =
     "Leak mode: --leaks N, with the manual mode's options, runs each request N times and fails an\n"
     "  export that leaves handles, windows, GDI or USER objects, or more than 64 KiB of private\n"
     "  memory per 1,000 requests behind (N from 10; the first N/10, at most 100, warm up).\n"
+    "Comparison mode: --compare OLD.dll, with the manual mode's options (--key and --key-type\n"
+    "  repeatable), runs the same requests on the plugin and on the old build, each in a worker\n"
+    "  process, and shows each request whose lines differ (- old, + new).\n"
     "Common options:\n"
     "  --encoding utf8|sjis the encoding of the output (default utf8)\n"
     "  --junit FILE         also write the results as a JUnit XML report (faults and hangs are\n"
@@ -33,6 +36,9 @@ const char kUsageText[] =
     "  --timeout SECONDS    the longest a plugin call may take (default 10; 0 waits forever)\n"
     "  --strict             warnings (a badly formed sale date, a warning line, a character cut\n"
     "                       in half by a small buffer) are failures\n"
+    "  --in-process         run the cases of --check, --expect and --fuzz in this process; by\n"
+    "                       default each runs in a worker process, which a hang or a crash ends\n"
+    "                       alone (the case fails and the run goes on in a fresh worker)\n"
     "Every mode ends with a summary line: N passed, M failed (and K skipped, where any were).\n"
     "Exit codes: 0 clean, 1 a check failed or a fault or hang was caught or nothing ran,\n"
     "            2 bad usage or unreadable input.\n";
@@ -100,7 +106,7 @@ bool Fail(std::string& error, const std::string& message) {
 }
 
 bool SetMode(CheckerOptions& options, CheckerMode mode, bool& modeGiven, std::string& error) {
-  if (modeGiven) return Fail(error, "--check, --expect, --fuzz and --leaks cannot be combined");
+  if (modeGiven) return Fail(error, "--check, --expect, --fuzz, --leaks and --compare cannot be combined");
   options.mode = mode;
   modeGiven = true;
   return true;
@@ -120,6 +126,9 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
       if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
       if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
       break;
+    case CheckerMode::Compare:
+      if (options.inProcess) return Fail(error, "--in-process does not go with --compare, which runs each build in a worker process of its own");
+      [[fallthrough]];
     case CheckerMode::Check:
       if (needsData && options.listPath.empty()) return Fail(error, "--list FILE is required");
       if (needsData && options.keys.empty()) return Fail(error, "--key TEXT is required");
@@ -135,9 +144,9 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
       break;
   }
   if (options.hasRequestedLength && options.mode != CheckerMode::Manual &&
-      options.mode != CheckerMode::Leaks) {
+      options.mode != CheckerMode::Leaks && options.mode != CheckerMode::Compare) {
     return Fail(error,
-                "--req-len belongs to the manual mode and --leaks (the other modes choose the sizes)");
+                "--req-len belongs to the manual mode, --leaks and --compare (the other modes choose the sizes)");
   }
   if (options.hasSeed && options.mode != CheckerMode::Fuzz) {
     return Fail(error, "--seed belongs to --fuzz");
@@ -239,6 +248,10 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
         return Fail(error, "--leaks needs a count from 10 to 1000000, not \"" + text + "\"");
       }
       if (!SetMode(options, CheckerMode::Leaks, modeGiven, error)) return false;
+    } else if (name == "--compare") {
+      if (!takeValue(options.comparePath)) return false;
+      if (options.comparePath.empty()) return Fail(error, "--compare needs a file name");
+      if (!SetMode(options, CheckerMode::Compare, modeGiven, error)) return false;
     } else if (name == "--seed") {
       if (!takeValue(text)) return false;
       if (!ParseUnsigned(text, options.seed)) {
@@ -253,6 +266,9 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
     } else if (name == "--strict") {
       if (!noValue()) return false;
       options.strict = true;
+    } else if (name == "--in-process") {
+      if (!noValue()) return false;
+      options.inProcess = true;
     } else {
       return Fail(error, "unknown option \"" + args[i] + "\"");
     }

@@ -13,7 +13,7 @@ constexpr int kExitClean = 0;   // everything that ran was clean
 constexpr int kExitFailed = 1;  // a check failed, a fault or hang was caught, or nothing ran
 constexpr int kExitUsage = 2;   // bad usage or unreadable input
 
-enum class CheckerMode { Manual, Check, Expect, Fuzz, Leaks };
+enum class CheckerMode { Manual, Check, Expect, Fuzz, Leaks, Compare };
 enum class OutputEncoding { Utf8, ShiftJis };
 
 // Paths are UTF-8, as given (the files are opened by their Unicode names); the keys and the
@@ -35,12 +35,14 @@ struct CheckerOptions {
   bool json = false;
   std::string junitPath;
   std::string expectPath;
+  std::string comparePath;  // the old build that --compare runs the same requests on
   uint32_t fuzzCount = 0;
   uint32_t leakCount = 0;  // the requests of each export that --leaks runs
   bool hasSeed = false;
   uint32_t seed = 0;
   double timeoutSeconds = 10;
   bool strict = false;
+  bool inProcess = false;  // the cases of --check, --expect and --fuzz run here, not in a worker
 };
 
 // Reads the arguments (UTF-8, program name excluded). Numbers are decimal. False with `error`

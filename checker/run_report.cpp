@@ -11,8 +11,11 @@
 #include "checker/reports.h"
 #include "checker/text_encoding.h"
 #include "checker/watchdog.h"
+#include "checker/worker.h"
 #include "plugin/contract.h"
 #include "text/sjis_path.h"
+
+#include <memory>
 
 namespace {
 
@@ -30,6 +33,9 @@ std::string CaseUnderWay;
 const CheckerBench* BenchUnderWay = nullptr;
 Clock::time_point LastCaseEnd;
 double LoadSeconds = 0;
+// Where the cases run when they run in a worker process, not in this one.
+bool Isolated = false;
+std::unique_ptr<CaseWorker> Worker;
 
 size_t CaseFailures(const CaseReport& report) {
   return report.failures.size() + report.errors.size() +
@@ -315,6 +321,14 @@ void OnHang(const std::string& what) {
 }  // namespace
 
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
+  if (Isolated) {
+    std::vector<RunEvent> events;
+    if (Worker->Run(inputs, what, events)) {
+      return RunRecord{inputs, events, ReportLines(events), ExamineRun(inputs, events)};
+    }
+    PrintMessage("cannot start a worker process; the cases run in this one");
+    Isolated = false;
+  }
   CheckerBench bench(inputs);
   BenchUnderWay = &bench;
   RunOneRequest(bench, what);
@@ -337,6 +351,13 @@ void BeginRunReport(const CheckerOptions& options, const char* mode) {
   Options = options;
   ModeName = mode;
   SetHangHandler(OnHang);
+  Isolated = !options.inProcess && (options.mode == CheckerMode::Check ||
+                                    options.mode == CheckerMode::Fuzz ||
+                                    options.mode == CheckerMode::Expect);
+  if (Isolated) {
+    Worker = std::make_unique<CaseWorker>(options.pluginPath, options.timeoutSeconds);
+    Worker->Start();
+  }
 }
 
 void ReportLoad(bool loaded, const std::vector<std::string>& lines,
@@ -383,6 +404,7 @@ size_t FailureCount() {
 }
 
 int FinishRunReport(const std::string& detail) {
+  Worker.reset();
   const Tally tally = CountCases();
   const std::string summary = SummaryLine(tally, detail);
   int exitCode = (FailureCount() > 0 || tally.passed + tally.failed == 0) ? kExitFailed : kExitClean;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// This checker's own program file.
+std::wstring ProgramPath();
+
 // One word of such a command (UTF-8): an argument as it is, or the name of a file.
 struct CommandWord {
   std::string text;

@@ -229,6 +229,18 @@ std::string DescribeCallFault(const CallFault& fault, const char* exportName) {
     case CallFault::Kind::Abort:
       return "異常終了 (abort) が要求されました (" + fault.place +
              ")：プラグインの外に出た C++ 例外などが原因です";
+    case CallFault::Kind::TimedOut: {
+      char seconds[32];
+      std::snprintf(seconds, sizeof seconds, "%g", fault.allowedMs / 1000.0);
+      return std::string("時間切れになりました (") + exportName + " が " + seconds +
+             " 秒以内に戻りません)：プロセスごと打ち切りました";
+    }
+    case CallFault::Kind::ProcessLost: {
+      char code[16];
+      std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(fault.exitCode));
+      return std::string("プロセスが終了しました (") + exportName + "、終了コード " + code +
+             ")：防ぎようのない方法で終了させられました";
+    }
     case CallFault::Kind::Exception: break;
   }
   return DescribeFault(fault.record, fault.place.c_str());

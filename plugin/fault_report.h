@@ -74,11 +74,17 @@ struct CallFault {
     Exception,   // the plugin left an exception unhandled
     Abort,       // the plugin's runtime called abort(), e.g. for a C++ exception that left it
     ProcessEnd,  // the plugin asked to end the process
+    // Seen from outside the process that made the call (a checker's worker): the call took longer
+    // than allowed and the process was ended, or the process ended in a way no guard could stop.
+    TimedOut,
+    ProcessLost,
   };
   Kind kind = Kind::Exception;
   FaultRecord record;             // Exception
   std::string place;              // Exception: NamePlace; Abort: the plugin module's file name
   std::string processEndRequest;  // ProcessEnd: how it asked, e.g. "ExitProcess(0)"
+  uint32_t allowedMs = 0;         // TimedOut: the time the call was allowed
+  uint32_t exitCode = 0;          // ProcessLost: the process's exit code
 };
 
 // The abandoned call named, each while the plugin's module is still loaded: an unhandled

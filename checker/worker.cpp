@@ -1,0 +1,338 @@
+#include "checker/worker.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "checker/checker_bench.h"
+#include "checker/command_line.h"
+#include "checker/console.h"
+#include "checker/file_bytes.h"
+#include "checker/options.h"
+#include "checker/plugin_session.h"
+#include "checker/shell_command.h"
+#include "checker/worker_wire.h"
+#include "request/run_request.h"
+
+constexpr DWORD kCaseBytes = 1u << 20;
+constexpr DWORD kPartialBytes = 1u << 20;
+constexpr DWORD kResultBytes = 4u << 20;
+
+// The memory that the parent and its worker share. The parent writes a case (a case frame) and
+// signals; the worker runs it and writes the run's events (an events frame) and signals back: a
+// run costs the two signals only. While a plugin call is under way, the watch says so, with the
+// run's events before it, for the parent to time the call and to report it if the worker goes.
+struct WorkerArea {
+  volatile LONG callOpen;
+  volatile DWORD callStart;     // GetTickCount at the call's start
+  volatile DWORD caseBytes;
+  volatile DWORD partialBytes;  // 0 when the run has started no call yet
+  volatile DWORD resultBytes;
+  char caseFrame[kCaseBytes];
+  char partialFrame[kPartialBytes];
+  char resultFrame[kResultBytes];
+};
+
+namespace {
+
+// How long a worker that was ended may take to be gone.
+constexpr DWORD kEndWaitMs = 5000;
+// Most runs end well within this: only a longer one is watched for a hang or the worker's end.
+constexpr DWORD kQuickRunMs = 50;
+
+// Every worker is in this job, so that none outlives the checker, even one stuck in a plugin call.
+HANDLE WorkerJob() {
+  static const HANDLE job = [] {
+    const HANDLE created = CreateJobObjectW(nullptr, nullptr);
+    if (created != nullptr) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+    return created;
+  }();
+  return job;
+}
+
+// An inheritable copy of a standard handle, or null when there is none.
+HANDLE InheritableStdHandle(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
+  HANDLE copy = nullptr;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return nullptr;
+  }
+  return copy;
+}
+
+std::string SecondsText(DWORD ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", ms / 1000.0);
+  return text;
+}
+
+// The export of the call under way: the last one started, else the one requested.
+int CallUnderWay(const std::vector<RunEvent>& events, int request) {
+  for (auto it = events.rbegin(); it != events.rend(); ++it) {
+    if (const auto* started = std::get_if<CallStarted>(&*it)) return started->exportIndex;
+  }
+  return request;
+}
+
+bool Faulted(const std::vector<RunEvent>& events) {
+  for (const RunEvent& event : events) {
+    if (std::holds_alternative<CallAbandoned>(event)) return true;
+  }
+  return false;
+}
+
+// The events frame that `bytes` of `frame` hold, appended to `events`; false when there is none.
+bool ReadFrameAt(const char* frame, DWORD bytes, DWORD capacity, std::vector<RunEvent>& events) {
+  std::string stream(frame, std::min(bytes, capacity)), payload;
+  bool done = false;
+  return TakeFrame(stream, payload) == FrameState::Whole && ReadEventsFrame(payload, events, done);
+}
+
+HANDLE InheritableEvent() {
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  return CreateEventW(&inherited, FALSE, FALSE, nullptr);
+}
+
+void CloseIfOpen(HANDLE& handle) {
+  if (handle != nullptr) CloseHandle(handle);
+  handle = nullptr;
+}
+
+}  // namespace
+
+CaseWorker::CaseWorker(const std::string& pluginPath, double timeoutSeconds)
+    : pluginPath_(pluginPath),
+      allowedMs_(timeoutSeconds <= 0 ? 0 : static_cast<DWORD>(timeoutSeconds * 1000 + 0.5)) {
+  if (timeoutSeconds > 0 && allowedMs_ == 0) allowedMs_ = 1;
+}
+
+CaseWorker::~CaseWorker() { Stop(); }
+
+bool CaseWorker::Start() {
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(WorkerArea),
+                                nullptr);
+  area_ = mapping_ == nullptr ? nullptr
+                              : static_cast<WorkerArea*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
+  caseReady_ = InheritableEvent();
+  runDone_ = InheritableEvent();
+  HANDLE parent = nullptr;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &parent, SYNCHRONIZE,
+                  TRUE, 0);
+  if (area_ == nullptr || caseReady_ == nullptr || runDone_ == nullptr || parent == nullptr) {
+    CloseIfOpen(parent);
+    Stop();
+    return false;
+  }
+  std::wstring command = L"\"" + ProgramPath() + L"\" --worker";
+  for (HANDLE handle : {mapping_, caseReady_, runDone_, parent}) {
+    command += L" " + std::to_wstring(reinterpret_cast<uintptr_t>(handle));
+  }
+  command += L" " + WidePath(QuoteArgument(pluginPath_));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  // A plugin's own output goes where it goes in a run in process.
+  startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info = {};
+  const bool created = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                      nullptr, nullptr, &startup, &info);
+  CloseIfOpen(parent);
+  CloseIfOpen(startup.hStdOutput);
+  CloseIfOpen(startup.hStdError);
+  // A later worker inherits none of this one's handles.
+  for (HANDLE handle : {mapping_, caseReady_, runDone_}) SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+  if (!created) {
+    Stop();
+    return false;
+  }
+  if (WorkerJob() != nullptr) AssignProcessToJobObject(WorkerJob(), info.hProcess);
+  ResumeThread(info.hThread);
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  return true;
+}
+
+void CaseWorker::Stop() {
+  if (process_ != nullptr) {
+    // Between cases a worker only waits: nothing is lost by ending it at once.
+    TerminateProcess(process_, kExitClean);
+    WaitForSingleObject(process_, kEndWaitMs);
+  }
+  CloseIfOpen(process_);
+  if (area_ != nullptr) UnmapViewOfFile(area_);
+  area_ = nullptr;
+  CloseIfOpen(mapping_);
+  CloseIfOpen(caseReady_);
+  CloseIfOpen(runDone_);
+}
+
+CaseWorker::Outcome CaseWorker::AwaitRun() {
+  DWORD signalled = SignalObjectAndWait(caseReady_, runDone_, kQuickRunMs, FALSE);
+  while (signalled != WAIT_OBJECT_0) {
+    if (signalled != WAIT_TIMEOUT) return Outcome::Lost;
+    // Unwatched, the parent waits for the run or the worker's end; else it looks at the call
+    // under way at least four times in the time allowed.
+    DWORD wait = INFINITE;
+    if (allowedMs_ > 0) {
+      wait = allowedMs_ / 4 + 1;
+      if (area_->callOpen) {
+        const DWORD elapsed = GetTickCount() - area_->callStart;
+        if (elapsed >= allowedMs_) return Outcome::TimedOut;
+        wait = std::min(wait, allowedMs_ - elapsed);
+      }
+    }
+    const HANDLE waits[] = {runDone_, process_};
+    signalled = WaitForMultipleObjects(2, waits, FALSE, wait);
+    if (signalled == WAIT_OBJECT_0 + 1) return Outcome::Lost;
+  }
+  return Outcome::Done;
+}
+
+bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
+                     std::vector<RunEvent>& events) {
+  events.clear();
+  std::string frame;
+  AppendCaseFrame(inputs, what, frame);
+  if (frame.size() > kCaseBytes) return false;
+  if (process_ == nullptr && !Start()) return false;
+  std::memcpy(area_->caseFrame, frame.data(), frame.size());
+  area_->caseBytes = static_cast<DWORD>(frame.size());
+  area_->partialBytes = 0;
+  area_->resultBytes = 0;
+  Outcome outcome = AwaitRun();
+  if (outcome == Outcome::Done &&
+      !ReadFrameAt(area_->resultFrame, area_->resultBytes, kResultBytes, events)) {
+    outcome = Outcome::Lost;
+  }
+  if (outcome == Outcome::Done) {
+    if (Faulted(events)) Stop();  // the plugin's state may be broken: the next case starts afresh
+    return true;
+  }
+
+  CallFault fault;
+  if (outcome == Outcome::TimedOut) {
+    TerminateProcess(process_, kExitFailed);
+    WaitForSingleObject(process_, kEndWaitMs);
+    fault.kind = CallFault::Kind::TimedOut;
+    fault.allowedMs = allowedMs_;
+    PrintMessage("HANG: " + what + " did not return within " + SecondsText(allowedMs_) +
+                 (allowedMs_ == 1000 ? " second" : " seconds") +
+                 "; its worker process was ended and the run goes on");
+  } else {
+    fault.kind = CallFault::Kind::ProcessLost;
+    DWORD code = 0;
+    if (WaitForSingleObject(process_, kEndWaitMs) != WAIT_OBJECT_0) TerminateProcess(process_, kExitFailed);
+    WaitForSingleObject(process_, kEndWaitMs);
+    GetExitCodeProcess(process_, &code);
+    fault.exitCode = code;
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(code));
+    PrintMessage("the worker process ended during " + what + " (exit code " + text +
+                 "), beyond the checker's guards; the run goes on in a fresh one");
+  }
+  // The worker is gone: what it left in the watch stays still.
+  events.clear();
+  if (!ReadFrameAt(area_->partialFrame, area_->partialBytes, kPartialBytes, events)) events.clear();
+  const int exportIndex = CallUnderWay(events, inputs.request);
+  if (exportIndex >= 0) events.push_back(CallAbandoned{exportIndex, fault});
+  Stop();
+  return true;
+}
+
+namespace {
+
+// The runner's inputs from the case; its events kept for the parent, and those before each
+// plugin call put in the watch with the call's start.
+class WorkerBench final : public RequestBench {
+ public:
+  WorkerBench(const RequestInputs& inputs, WorkerArea& area) : inputs_(inputs), area_(area) {}
+
+  void Report(const RunEvent& event) override {
+    events_.push_back(event);
+    if (std::holds_alternative<CallStarted>(event)) {
+      std::string frame;
+      AppendEventsFrame(events_, false, frame);
+      const bool fits = frame.size() <= kPartialBytes;
+      if (fits) std::memcpy(area_.partialFrame, frame.data(), frame.size());
+      area_.partialBytes = fits ? static_cast<DWORD>(frame.size()) : 0;
+      area_.callStart = GetTickCount();
+      MemoryBarrier();
+      area_.callOpen = 1;
+    } else if (std::holds_alternative<CallReturned>(event) ||
+               std::holds_alternative<CallAbandoned>(event)) {
+      area_.callOpen = 0;
+    }
+  }
+  std::optional<KeyType> SelectedKeyType() override { return inputs_.SelectedKeyType(); }
+  void ReadRequestName(char* name, int capacity) override { inputs_.ReadRequestName(name, capacity); }
+  void ReadTestKey(char* text, int limit) override { inputs_.ReadTestKey(text, limit); }
+  void ReadRequestedLength(char* text, int limit) override { inputs_.ReadRequestedLength(text, limit); }
+  HANDLE OpenListDataFile() override { return inputs_.OpenListDataFile(); }
+
+  const std::vector<RunEvent>& events() const { return events_; }
+
+ private:
+  CheckerBench inputs_;  // only its reading of the inputs
+  WorkerArea& area_;
+  std::vector<RunEvent> events_;
+};
+
+HANDLE HandleArgument(const std::string& text) {
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(text.c_str(), nullptr, 10)));
+}
+
+// Waits for the next case; false when the parent is gone.
+bool AwaitCase(HANDLE caseReady, HANDLE parent) {
+  const HANDLE waits[] = {caseReady, parent};
+  return WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+bool IsWorkerCommandLine(const std::vector<std::string>& args) {
+  return !args.empty() && args[0] == "--worker";
+}
+
+int RunWorker(const std::vector<std::string>& args) {
+  if (args.size() != 6) return kExitUsage;
+  auto* area = static_cast<WorkerArea*>(MapViewOfFile(HandleArgument(args[1]), FILE_MAP_WRITE, 0, 0, 0));
+  const HANDLE caseReady = HandleArgument(args[2]);
+  const HANDLE runDone = HandleArgument(args[3]);
+  const HANDLE parent = HandleArgument(args[4]);
+  if (area == nullptr) return kExitUsage;
+  CheckerOptions options;
+  options.pluginPath = args[5];
+  PluginSession session;
+  std::string problem;
+  if (!OpenPluginSession(options, session, problem) || !session.loaded) return kExitFailed;
+
+  bool more = AwaitCase(caseReady, parent);
+  while (more) {
+    const DWORD caseBytes = area->caseBytes;
+    std::string stream(area->caseFrame, std::min(caseBytes, kCaseBytes)), payload, what;
+    RequestInputs inputs;
+    if (TakeFrame(stream, payload) != FrameState::Whole || !ReadCaseFrame(payload, inputs, what)) {
+      return kExitUsage;
+    }
+    WorkerBench bench(inputs, *area);
+    RunRequest(bench);
+    std::string frame;
+    AppendEventsFrame(bench.events(), true, frame);
+    const bool fits = frame.size() <= kResultBytes;
+    if (fits) std::memcpy(area->resultFrame, frame.data(), frame.size());
+    area->resultBytes = fits ? static_cast<DWORD>(frame.size()) : 0;
+    // The parent is usually waiting for this run already: the next case follows at once.
+    const DWORD signalled = SignalObjectAndWait(runDone, caseReady, kQuickRunMs, FALSE);
+    more = signalled == WAIT_OBJECT_0 || (signalled == WAIT_TIMEOUT && AwaitCase(caseReady, parent));
+  }
+  return kExitClean;
+}
