@@ -3,6 +3,7 @@
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/modes.h"
+#include "checker/run_findings.h"
 #include "checker/run_report.h"
 #include "checker/test_vectors.h"
 #include "checker/text_encoding.h"
@@ -16,7 +17,7 @@ namespace {
 // Unicode name.
 bool ToBenchText(const TestVector& utf8, TestVector& sjis) {
   sjis = utf8;
-  bool ok = Utf8ToSjis(utf8.key, sjis.key) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
+  bool ok = (utf8.keyIsBytes || Utf8ToSjis(utf8.key, sjis.key)) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
   for (size_t i = 0; ok && i < utf8.expected.size(); ++i) ok = Utf8ToSjis(utf8.expected[i], sjis.expected[i]);
   return ok;
 }
@@ -63,14 +64,18 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
     const std::string where = c.name + " (line " + std::to_string(c.line) + ")";
     std::vector<std::string> shown;
     for (const std::string& line : run.lines) shown.push_back(AsShown(line));
-    if (shown == c.expected) {
-      Say("PASS " + where);
-    } else {
-      ++failed;
+    // A fault, a breach or a misused buffer fails the case even where its lines were expected.
+    for (const RunEvent& finding : RunFindings(run.outcome)) {
+      report.failures.push_back(where + ": " + DescribeFinding(finding));
+      Say("FAIL " + report.failures.back());
+    }
+    if (shown != c.expected) {
       report.failures.push_back(where + ": the lines differ from those expected");
       Say("FAIL " + where + ": the lines differ (- expected, + shown)");
       for (const std::string& line : LineDifference(c.expected, shown)) Say("    " + SjisToUtf8(line));
     }
+    if (report.failures.empty()) Say("PASS " + where);
+    failed += report.failures.empty() ? 0 : 1;
     AddCase(report);
   }
   const std::string summary = std::to_string(cases.size() - failed) + " of " +

@@ -2,6 +2,7 @@
 // report lines, the loader's first.
 #include "checker/modes.h"
 #include "checker/console.h"
+#include "checker/record_mode.h"
 #include "checker/run_report.h"
 #include "checker/text_encoding.h"
 #include "plugin/contract.h"
@@ -30,6 +31,7 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.diagnostics) PrintMessage(line);
 
   bool anyCalled = false;
+  std::vector<RunRecord> runs;
   for (int request : ChosenRequests(options)) {
     CaseReport report;
     report.name = kExports[request].name;
@@ -63,10 +65,12 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
       for (const std::string& warning : report.warnings) PrintMessage("FAIL (--strict) " + warning);
     }
     report.runs.push_back(run);
+    runs.push_back(run);
     AddCase(report);
   }
   if (session.loaded && !anyCalled) {
     PrintMessage("FAIL nothing was tested: no request reached the plugin");
   }
-  return FinishRunReport(!anyCalled, anyCalled ? "manual run" : "nothing was tested");
+  const int exitCode = FinishRunReport(!anyCalled, anyCalled ? "manual run" : "nothing was tested");
+  return options.recordPath.empty() ? exitCode : RecordRuns(options, runs, exitCode);
 }

@@ -19,6 +19,7 @@ std::vector<std::string> LoadDiagnostics;
 std::vector<CaseReport> Cases;
 std::string CaseUnderWay;
 const CheckerBench* BenchUnderWay = nullptr;
+void (*HangFollowUp)() = nullptr;
 
 size_t CaseFailures(const CaseReport& report) {
   return report.failures.size() + (Options.strict ? report.warnings.size() : 0);
@@ -162,6 +163,7 @@ bool WriteJunit() {
 }
 
 void OnHang(const std::string& what) {
+  if (HangFollowUp != nullptr) HangFollowUp();
   CaseReport hung;
   hung.name = CaseUnderWay.empty() ? what : CaseUnderWay;
   hung.failures.push_back("HANG: " + what + " did not return in time");
@@ -203,6 +205,8 @@ void ReportLoad(bool loaded, const std::vector<std::string>& lines,
   LoadLines = lines;
   LoadDiagnostics = diagnostics;
 }
+
+void SetHangFollowUp(void (*followUp)()) { HangFollowUp = followUp; }
 
 void AddCase(const CaseReport& report) {
   Cases.push_back(report);
