@@ -71,6 +71,7 @@ std::string DescribeFuzzCase(const FuzzCase& c) {
          " bytes" + (c.requestedLength.empty() ? "" : ", req-len=" + QuoteArgument(c.requestedLength));
 }
 
+// What the run shows that a plugin must never do, whatever its input.
 std::vector<std::string> FuzzFindings(const RequestOutcome& outcome) {
   std::vector<std::string> findings;
   for (const RunEvent& finding : RunFindings(outcome)) findings.push_back(DescribeFinding(finding));
@@ -163,8 +164,10 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     report.replay = ReplayCommand(options, caseSeed);
     SetCaseUnderWay(report.name);
     const std::string what = DescribeFuzzCase(c) + " (" + report.name + "; replay: " + report.replay + ")";
-    HangSeed = caseSeed;
-    HangCase = c;
+    if (!options.saveFailuresDir.empty()) {
+      HangSeed = caseSeed;
+      HangCase = c;
+    }
     RunRecord run;
     if (!RunFuzzCase(c, listPath, what, run)) return kExitUsage;
     report.runs.push_back(run);
