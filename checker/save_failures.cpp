@@ -11,9 +11,10 @@
 
 namespace {
 
-// Enough to take a list of a few kilobytes down to its failing bytes; a plugin that takes the
-// whole timeout per call still ends in a bounded time.
+// Enough to take a list of a few kilobytes down to its failing bytes. A slow plugin is stopped by
+// the time bound: once it has passed, no candidate is run (and none is kept).
 constexpr size_t kMaxShrinkRuns = 300;
+constexpr DWORD kMaxShrinkMs = 30000;
 
 std::string Joined(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '\\' || folder.back() == '/') return folder + name;
@@ -82,7 +83,11 @@ bool SaveFailingCase(const std::string& folder, uint32_t seed, const FuzzCase& f
   if (!WriteCase(folder, seed, found, failed.lines, comments, saved.vectorPath, problem)) return false;
 
   RunRecord smallest = failed;
+  size_t runs = 0;
+  const DWORD start = GetTickCount();
   const StillFails stillFails = [&](const ShrinkInput& input) {
+    if (GetTickCount() - start >= kMaxShrinkMs) return false;
+    ++runs;
     FuzzCase candidate = found;
     candidate.listData = input.listData;
     candidate.key = input.key;
@@ -101,11 +106,11 @@ bool SaveFailingCase(const std::string& folder, uint32_t seed, const FuzzCase& f
   kept.key = shrunk.input.key;
   saved.listBytes = kept.listData.size();
   saved.keyBytes = kept.key.size();
-  saved.reruns = shrunk.tries;
+  saved.reruns = runs;
   comments.push_back("Shrunk from " + std::to_string(found.listData.size()) + " to " +
                      std::to_string(kept.listData.size()) + " list bytes and from " +
                      std::to_string(found.key.size()) + " to " + std::to_string(kept.key.size()) +
-                     " key bytes in " + std::to_string(shrunk.tries) + " runs.");
+                     " key bytes in " + std::to_string(runs) + " runs.");
   // `smallest` is the run of the last candidate kept: that of `kept` (or the original's).
   return WriteCase(folder, seed, kept, smallest.lines, comments, saved.vectorPath, problem);
 }

@@ -17,11 +17,11 @@ struct SavedFailure {
   std::string vectorPath;
   size_t listBytes = 0;  // the list data and key saved, after shrinking
   size_t keyBytes = 0;
-  size_t reruns = 0;
+  size_t reruns = 0;     // the runs that shrinking took
 };
 
-// Shrinks the case of `seed`, whose run `failed` shows a finding, with at most a fixed number of
-// re-runs, and saves it in `folder` (made when missing) as "<export>-seed<seed>.vectors" and
+// Shrinks the case of `seed`, whose run `failed` shows a finding, within a bound of re-runs and of
+// time, and saves it in `folder` (made when missing) as "<export>-seed<seed>.vectors" and
 // ".list". The case as found is saved before the first re-run, so that a re-run that hangs
 // leaves it. False, with `problem`, when a file cannot be written.
 bool SaveFailingCase(const std::string& folder, uint32_t seed, const FuzzCase& found,
