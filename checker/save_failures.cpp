@@ -51,7 +51,10 @@ bool WriteCase(const std::string& folder, uint32_t seed, const FuzzCase& c,
     // The finding fails the case whatever it expects: it is kept without the lines.
     vector.expected.clear();
     comments.push_back("The lines shown are left out: " + unwritable + ".");
-    FormatVectorCase(vector, comments, text, unwritable);
+    if (!FormatVectorCase(vector, comments, text, unwritable)) {
+      problem = unwritable;
+      return false;
+    }
   }
   if (!WriteWholeFile(vectorPath, text)) {
     problem = "cannot write \"" + vectorPath + "\"";
