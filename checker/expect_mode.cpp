@@ -3,6 +3,7 @@
 #include "checker/console.h"
 #include "checker/file_bytes.h"
 #include "checker/modes.h"
+#include "checker/run_findings.h"
 #include "checker/run_report.h"
 #include "checker/test_vectors.h"
 #include "checker/text_encoding.h"
@@ -16,7 +17,7 @@ namespace {
 // Unicode name.
 bool ToBenchText(const TestVector& utf8, TestVector& sjis) {
   sjis = utf8;
-  bool ok = Utf8ToSjis(utf8.key, sjis.key) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
+  bool ok = (utf8.keyIsBytes || Utf8ToSjis(utf8.key, sjis.key)) && Utf8ToSjis(utf8.requestedLength, sjis.requestedLength);
   for (size_t i = 0; ok && i < utf8.expected.size(); ++i) ok = Utf8ToSjis(utf8.expected[i], sjis.expected[i]);
   return ok;
 }
@@ -86,11 +87,17 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
     const std::string where = c.name + " (line " + std::to_string(c.line) + ")";
     std::vector<std::string> shown;
     for (const std::string& line : run.lines) shown.push_back(AsShown(line));
+    // A fault, a breach or a misused buffer fails the case even where its lines were expected; a
+    // call that did not come back is an error, as a hang is.
+    for (const RunEvent& finding : RunFindings(run.outcome)) {
+      std::vector<std::string>& found =
+          std::holds_alternative<CallAbandoned>(finding) ? report.errors : report.failures;
+      found.push_back(where + ": " + DescribeFinding(finding));
+      Say("FAIL " + found.back());
+    }
     const std::string cut = CutCharacterWarning(run);
     if (!cut.empty()) report.warnings.push_back(where + ": " + cut);
-    if (shown == c.expected) {
-      if (!options.strict || report.warnings.empty()) Say("PASS " + where);
-    } else {
+    if (shown != c.expected) {
       const std::string note = ListFileNote(c, inputs.listPath);
       report.failures.push_back(where + ": the lines differ from those expected" + note);
       Say("FAIL " + where + ": the lines differ (- expected, + shown)" + note);
@@ -99,9 +106,10 @@ int RunExpectMode(const CheckerOptions& options, const PluginSession& session) {
         Say("    " + report.difference.back());
       }
     }
-    for (const std::string& warning : report.warnings) {
-      SayWarning(warning);
+    if (report.failures.empty() && report.errors.empty() && (!options.strict || report.warnings.empty())) {
+      Say("PASS " + where);
     }
+    for (const std::string& warning : report.warnings) SayWarning(warning);
     AddCase(report);
   }
   return FinishRunReport("");

@@ -127,3 +127,23 @@ bool FileImage::ReadAt(uint64_t offset, void* into, size_t size) const {
   }
   return true;
 }
+
+namespace {
+
+bool MakeWideFolders(std::wstring path) {
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  if (path.empty()) return true;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const size_t parent = path.find_last_of(L"\\/");
+  // "C:" or a server's share need not be made.
+  if (parent != std::wstring::npos && parent > 0 && path[parent - 1] != L':' &&
+      !MakeWideFolders(path.substr(0, parent))) {
+    return false;
+  }
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+bool MakeFolders(const std::string& folder) { return MakeWideFolders(WidePath(folder)); }

@@ -17,6 +17,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 bool DeleteNamedFile(const std::string& path);
+// Makes the folder and those above it that are missing; true when it is there.
+bool MakeFolders(const std::string& folder);
 
 // The last component of a UTF-8 path, and the path up to and including its last separator ('\\'
 // or '/'; empty when it has none). A UTF-8 character never holds the byte of a separator, so the

@@ -11,7 +11,9 @@
 #include "checker/file_bytes.h"
 #include "checker/fuzz_cases.h"
 #include "checker/modes.h"
+#include "checker/run_findings.h"
 #include "checker/run_report.h"
+#include "checker/save_failures.h"
 #include "checker/shell_command.h"
 #include "checker/text_encoding.h"
 #include "plugin/contract.h"
@@ -74,11 +76,55 @@ std::string DescribeFuzzCase(const FuzzCase& c) {
 // not come back.
 std::vector<std::string> FuzzFindings(const RequestOutcome& outcome) {
   std::vector<std::string> findings;
-  for (const std::string& line : ReportLines(outcome.breaches)) findings.push_back(SjisToUtf8(line));
-  for (const RunEvent& warning : outcome.warnings) {
-    if (IsBenchFinding(warning)) findings.push_back(SjisToUtf8(ReportLine(warning)));
+  for (const RunEvent& finding : RunFindings(outcome)) {
+    if (!std::holds_alternative<CallAbandoned>(finding)) findings.push_back(DescribeFinding(finding));
   }
   return findings;
+}
+
+// The case under way and where to keep it should its call hang.
+std::string HangSaveFolder;
+uint32_t HangSeed = 0;
+FuzzCase HangCase;
+
+void SaveTheHungCase() {
+  std::string problem;
+  if (!SaveHungCase(HangSaveFolder, HangSeed, HangCase, problem)) PrintMessage(problem);
+}
+
+// Runs the case on its list data, written to `listPath` first. False when the file cannot be
+// written.
+bool RunFuzzCase(const FuzzCase& c, const std::string& listPath, const std::string& what, RunRecord& run) {
+  if (!WriteWholeFile(listPath, c.listData)) {
+    PrintMessage("cannot write the fuzz list data \"" + listPath + "\"");
+    return false;
+  }
+  RequestInputs inputs;
+  inputs.request = c.request;
+  inputs.listPath = listPath;
+  inputs.key = c.key;
+  inputs.keyType = c.keyType;
+  inputs.requestedLength = c.requestedLength;
+  run = RunAndRecord(inputs, what);
+  return true;
+}
+
+// Keeps a failing case in the --save-failures folder, shrunk; says where.
+void SaveFailure(const std::string& folder, uint32_t seed, const FuzzCase& c, const RunRecord& run,
+                 const std::string& listPath, const std::string& what) {
+  const FuzzCaseRunner rerun = [&](const FuzzCase& candidate) {
+    RunRecord again;
+    RunFuzzCase(candidate, listPath, what + " (shrinking)", again);
+    return again;
+  };
+  SavedFailure saved;
+  std::string problem;
+  if (!SaveFailingCase(folder, seed, c, run, rerun, saved, problem)) {
+    PrintMessage("the failing case of seed " + std::to_string(seed) + " was not saved: " + problem);
+    return;
+  }
+  Say("  saved: " + saved.vectorPath + " (" + std::to_string(saved.listBytes) + " list bytes, " +
+      std::to_string(saved.keyBytes) + " key bytes, shrunk in " + std::to_string(saved.reruns) + " runs)");
 }
 
 std::string TemporaryListPath() {
@@ -109,26 +155,25 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
   }
 
   const std::string listPath = TemporaryListPath();
+  if (!options.saveFailuresDir.empty()) {
+    HangSaveFolder = options.saveFailuresDir;
+    SetHangFollowUp(SaveTheHungCase);
+  }
   for (uint32_t i = 0; i < options.fuzzCount; ++i) {
     const uint32_t caseSeed = seed + i;
     const FuzzCase c = MakeFuzzCase(caseSeed, requests, options.keyTypes, baseList,
                                     options.keys.empty() ? "" : options.keys[0]);
-    if (!WriteWholeFile(listPath, c.listData)) {
-      PrintMessage("cannot write the fuzz list data \"" + listPath + "\"");
-      return kExitUsage;
-    }
-    RequestInputs inputs;
-    inputs.request = c.request;
-    inputs.listPath = listPath;
-    inputs.key = c.key;
-    inputs.keyType = c.keyType;
-    inputs.requestedLength = c.requestedLength;
     CaseReport report;
     report.name = "fuzz case seed " + std::to_string(caseSeed);
     report.replay = ReplayCommand(options, caseSeed);
     SetCaseUnderWay(report.name);
-    const RunRecord run =
-        RunAndRecord(inputs, DescribeFuzzCase(c) + " (" + report.name + "; replay: " + report.replay + ")");
+    const std::string what = DescribeFuzzCase(c) + " (" + report.name + "; replay: " + report.replay + ")";
+    if (!options.saveFailuresDir.empty()) {
+      HangSeed = caseSeed;
+      HangCase = c;
+    }
+    RunRecord run;
+    if (!RunFuzzCase(c, listPath, what, run)) return kExitUsage;
     report.runs.push_back(run);
     if (!run.outcome.completed) {
       report.errors.push_back(DescribeFuzzCase(c) + ": the call did not come back: " +
@@ -146,6 +191,12 @@ int RunFuzzMode(const CheckerOptions& options, const PluginSession& session) {
     }
     if (!report.errors.empty() || !report.failures.empty() || !report.warnings.empty()) {
       Say("  replay: " + report.replay);
+      if (!options.saveFailuresDir.empty() && (!report.errors.empty() || !report.failures.empty())) {
+        // A re-run that hangs leaves the case as found, saved before the first re-run.
+        SetHangFollowUp(nullptr);
+        SaveFailure(options.saveFailuresDir, caseSeed, c, run, listPath, what);
+        SetHangFollowUp(SaveTheHungCase);
+      }
     }
     if (!run.outcome.called && report.errors.empty() && report.failures.empty()) {
       report.skipped = "the case did not reach the plugin";

@@ -2,6 +2,7 @@
 // report lines, the loader's first.
 #include "checker/modes.h"
 #include "checker/console.h"
+#include "checker/record_mode.h"
 #include "checker/run_report.h"
 #include "checker/text_encoding.h"
 #include "plugin/contract.h"
@@ -36,6 +37,7 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
   for (const std::string& line : session.lines) SayLine(line);
   for (const std::string& line : session.diagnostics) PrintMessage(line);
 
+  std::vector<RunRecord> runs;
   for (int request : ChosenRequests(options)) {
     CaseReport report;
     report.name = kExports[request].name;
@@ -78,8 +80,10 @@ int RunManualMode(const CheckerOptions& options, const PluginSession& session) {
       report.skipped = "the request did not reach the plugin";
     }
     report.runs.push_back(run);
+    runs.push_back(run);
     AddCase(report);
   }
   SkipAbsentExports(options);
-  return FinishRunReport("");
+  const int exitCode = FinishRunReport("");
+  return options.recordPath.empty() ? exitCode : RecordRuns(options, runs, exitCode);
 }

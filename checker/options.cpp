@@ -17,12 +17,15 @@ const char kUsageText[] =
     "  --request NAME       an export to request (repeatable; default: every present one)\n"
     "  --req-len TEXT       the requested buffer length, as typed into the bench\n"
     "  --json               a machine-readable report instead of the lines\n"
+    "  --record FILE        also write the requests and their lines as a test-vector file (not\n"
+    "                       written when a request fails: a fault is no reference output)\n"
     "Check mode: --check, with --list and --key (repeatable); --key-type and --request narrow it.\n"
     "  Calls every export over every key type and several buffer sizes and checks the answers;\n"
     "  warns of imported functions that show a window or end the process.\n"
     "Regression mode: --expect FILE runs the cases of a test-vector file.\n"
     "Fuzz mode: --fuzz N [--seed S] runs N requests on mutated list data, keys and key types;\n"
     "  --list and --key, when given, are the data that is mutated; --key-type narrows the types.\n"
+    "  --save-failures DIR writes each failing case, shrunk, to DIR as a test-vector file.\n"
     "Leak mode: --leaks N, with the manual mode's options, runs each request N times and fails an\n"
     "  export that leaves handles, windows, GDI or USER objects, or more than 64 KiB of private\n"
     "  memory per 1,000 requests behind (N from 10; the first N/10, at most 100, warm up).\n"
@@ -148,6 +151,12 @@ bool CheckCombination(const CheckerOptions& options, std::string& error) {
     return Fail(error,
                 "--req-len belongs to the manual mode, --leaks and --compare (the other modes choose the sizes)");
   }
+  if (!options.saveFailuresDir.empty() && options.mode != CheckerMode::Fuzz) {
+    return Fail(error, "--save-failures belongs to --fuzz");
+  }
+  if (!options.recordPath.empty() && options.mode != CheckerMode::Manual) {
+    return Fail(error, "--record belongs to the manual mode");
+  }
   if (options.hasSeed && options.mode != CheckerMode::Fuzz) {
     return Fail(error, "--seed belongs to --fuzz");
   }
@@ -252,6 +261,12 @@ bool ParseOptions(const std::vector<std::string>& args, CheckerOptions& options,
       if (!takeValue(options.comparePath)) return false;
       if (options.comparePath.empty()) return Fail(error, "--compare needs a file name");
       if (!SetMode(options, CheckerMode::Compare, modeGiven, error)) return false;
+    } else if (name == "--save-failures") {
+      if (!takeValue(options.saveFailuresDir)) return false;
+      if (options.saveFailuresDir.empty()) return Fail(error, "--save-failures needs a folder name");
+    } else if (name == "--record") {
+      if (!takeValue(options.recordPath)) return false;
+      if (options.recordPath.empty()) return Fail(error, "--record needs a file name");
     } else if (name == "--seed") {
       if (!takeValue(text)) return false;
       if (!ParseUnsigned(text, options.seed)) {

@@ -37,6 +37,8 @@ struct CheckerOptions {
   std::string expectPath;
   std::string comparePath;  // the old build that --compare runs the same requests on
   uint32_t fuzzCount = 0;
+  std::string saveFailuresDir;  // --fuzz: the folder that keeps each failing case
+  std::string recordPath;       // the manual mode: the test-vector file that the run is written to
   uint32_t leakCount = 0;  // the requests of each export that --leaks runs
   bool hasSeed = false;
   uint32_t seed = 0;

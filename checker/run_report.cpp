@@ -36,6 +36,7 @@ double LoadSeconds = 0;
 // Where the cases run when they run in a worker process, not in this one.
 bool Isolated = false;
 std::unique_ptr<CaseWorker> Worker;
+void (*HangFollowUp)() = nullptr;
 
 size_t CaseFailures(const CaseReport& report) {
   return report.failures.size() + report.errors.size() +
@@ -296,6 +297,7 @@ bool WriteJunit() {
 }
 
 void OnHang(const std::string& what) {
+  if (HangFollowUp != nullptr) HangFollowUp();
   CaseReport hung;
   hung.name = CaseUnderWay.empty() ? what : CaseUnderWay;
   hung.errors.push_back("HANG: " + what + " did not return in time");
@@ -367,6 +369,8 @@ void ReportLoad(bool loaded, const std::vector<std::string>& lines,
   LoadDiagnostics = diagnostics;
   LoadSeconds = SecondsSince(LastCaseEnd);
 }
+
+void SetHangFollowUp(void (*followUp)()) { HangFollowUp = followUp; }
 
 void AddCase(const CaseReport& report) {
   Cases.push_back(report);

@@ -50,6 +50,10 @@ void BeginRunReport(const CheckerOptions& options, const char* mode);
 void ReportLoad(bool loaded, const std::vector<std::string>& lines,
                 const std::vector<std::string>& diagnostics);
 
+// Run by the hang handler, on the watchdog's thread, before it writes the reports: what the mode
+// keeps of the case that hung (the fuzz mode saves it). Null for nothing.
+void SetHangFollowUp(void (*followUp)());
+
 // Adds a finished case; the case under way is shown by the hang handler if a call hangs. A case's
 // time runs from the end of the one before it (of the load, for the first).
 void AddCase(const CaseReport& report);

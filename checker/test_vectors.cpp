@@ -23,6 +23,30 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// "82 41 0D": two hexadecimal digits per byte, the bytes apart by blanks.
+bool ReadHexBytes(const std::string& value, std::string& bytes) {
+  bytes.clear();
+  size_t i = 0;
+  while (i < value.size()) {
+    if (value[i] == ' ' || value[i] == '\t') {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= value.size() || HexDigit(value[i]) < 0 || HexDigit(value[i + 1]) < 0) return false;
+    bytes += static_cast<char>(HexDigit(value[i]) * 16 + HexDigit(value[i + 1]));
+    i += 2;
+    if (i < value.size() && value[i] != ' ' && value[i] != '\t') return false;
+  }
+  return true;
+}
+
 bool ReadField(const std::string& field, const std::string& value, TestVector& vector,
                std::vector<std::string>& seen, std::string& error) {
   for (const std::string& s : seen) {
@@ -31,11 +55,24 @@ bool ReadField(const std::string& field, const std::string& value, TestVector& v
       return false;
     }
   }
+  const char* other = field == "key" ? "key-bytes" : field == "key-bytes" ? "key" : nullptr;
+  for (const std::string& s : seen) {
+    if (other != nullptr && s == other) {
+      error = "the case gives both \"key\" and \"key-bytes\"";
+      return false;
+    }
+  }
   seen.push_back(field);
   if (field == "list") {
     vector.list = value;
   } else if (field == "key") {
     vector.key = value;
+  } else if (field == "key-bytes") {
+    vector.keyIsBytes = true;
+    if (!ReadHexBytes(value, vector.key)) {
+      error = "key-bytes needs hexadecimal bytes apart by blanks, e.g. \"82 41\", not \"" + value + "\"";
+      return false;
+    }
   } else if (field == "key-type") {
     if (!KeyTypeFromOptionName(value, vector.keyType)) {
       error = "unknown key type \"" + value + "\" (use crc16, crc32, body, body.ext or none)";

@@ -7,6 +7,8 @@
 //   case year of the first entry
 //   list sample-list.txt        the list-data file, relative to the vector file's folder
 //   key 0BADF00D                the test key ("key" alone: an empty key)
+//   key-bytes 82 41 0D          or the key's Shift-JIS bytes in hexadecimal, for a key that no
+//                               line of text can give back (a cut character, a line break)
 //   key-type crc32              crc16, crc32 (the default), body, body.ext or none
 //   request GetYear             the export to request (required)
 //   req-len 12                  the requested length as typed (optional; text requests read it)
@@ -27,6 +29,7 @@ struct TestVector {
   int line = 0;  // the line of its "case"
   std::string list;
   std::string key;
+  bool keyIsBytes = false;  // `key` holds the bench's bytes as they are, not UTF-8
   std::optional<KeyType> keyType = KeyType::Crc32;  // none for no selection
   int request = -1;
   std::string requestedLength;

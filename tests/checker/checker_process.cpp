@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include <thread>
+#include <algorithm>
 
 #include "checker/command_line.h"
 #include "checker/file_bytes.h"
@@ -35,10 +35,18 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-void Drain(HANDLE pipe, std::string* into) {
+// Moves what the pipe holds now into `into`; false once the pipe is broken.
+bool TakeAvailable(HANDLE pipe, std::string* into) {
+  DWORD available = 0;
+  if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
   char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) into->append(chunk, read);
+  while (available > 0) {
+    DWORD read = 0;
+    if (!ReadFile(pipe, chunk, std::min<DWORD>(available, sizeof chunk), &read, nullptr) || read == 0) return false;
+    into->append(chunk, read);
+    available -= read;
+  }
+  return true;
 }
 
 }  // namespace
@@ -86,16 +94,26 @@ CheckerResult RunCheckerUtf8(const std::vector<std::string>& args, DWORD timeout
   // Only the child may hold the write ends, so that the reads end with it.
   outWrite.Reset();
   errWrite.Reset();
-  std::thread outReader(Drain, outRead.get(), &result.out);
-  std::thread errReader(Drain, errRead.get(), &result.err);
-  if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(child.get(), 0xFFFFFFFF);
-    WaitForSingleObject(child.get(), INFINITE);
+  // Polled rather than read to their end: a process that wine starts on the child's behalf (its
+  // desktop process) can inherit the write ends and hold them long after the child has ended.
+  bool ended = false;
+  while (true) {
+    const bool outOpen = TakeAvailable(outRead.get(), &result.out);
+    const bool errOpen = TakeAvailable(errRead.get(), &result.err);
+    if (ended || (!outOpen && !errOpen)) break;
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= timeoutMs) {
+      TerminateProcess(child.get(), 0xFFFFFFFF);
+      WaitForSingleObject(child.get(), INFINITE);
+      ended = true;
+    } else {
+      // What the child wrote before it ended is in the pipes once it has ended: one more pass.
+      ended = WaitForSingleObject(child.get(), std::min<DWORD>(timeoutMs - waited, 10)) == WAIT_OBJECT_0;
+    }
   }
+  WaitForSingleObject(child.get(), INFINITE);
   GetExitCodeProcess(child.get(), &result.exitCode);
   result.elapsedMs = GetTickCount() - start;
-  outReader.join();
-  errReader.join();
   return result;
 }
 

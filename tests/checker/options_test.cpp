@@ -90,6 +90,8 @@ TEST(Options, RejectsBadUsageWithAMessage) {
       {{"--plugin", "p", "--list", "l", "--key", "k", "--request", "gettitle"}, "is not one of the 24"},
       {{"--plugin", "p", "--check", "--list", "l", "--key", "k", "--req-len", "3"}, "--req-len belongs"},
       {{"--plugin", "p", "--list", "l", "--key", "k", "--seed", "3"}, "--seed belongs to --fuzz"},
+      {{"--plugin", "p", "--list", "l", "--key", "k", "--save-failures", "d"}, "--save-failures belongs to --fuzz"},
+      {{"--plugin", "p", "--expect", "v", "--record", "r"}, "--record belongs to the manual mode"},
       {{"--plugin", "p", "--fuzz", "-1"}, "--fuzz needs a count"},
       {{"--plugin", "p", "--fuzz", "1000001"}, "--fuzz needs a count"},
       {{"--plugin", "p", "--fuzz", "2", "--seed", "4294967296"}, "--seed needs a whole number"},

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "checker/test_vectors.h"
+#include "checker/text_encoding.h"
+#include "checker/vector_writer.h"
 #include "plugin/contract.h"
 
 namespace {
@@ -54,6 +56,9 @@ TEST(TestVectors, NamesTheLineOfEachMistake) {
       {"case a\ncolour red\n", "line 2: unknown field \"colour\""},
       {"case a\nkey k\ncase b\nrequest GetTitle\n", "case \"a\" (line 1) has no request"},
       {"case \nrequest GetTitle\n", "line 1: a case needs a name"},
+      {"case a\nkey k\nkey-bytes 41\n", "line 3: the case gives both \"key\" and \"key-bytes\""},
+      {"case a\nkey-bytes 4\n", "line 2: key-bytes needs hexadecimal bytes"},
+      {"case a\nkey-bytes 41x2\n", "line 2: key-bytes needs hexadecimal bytes"},
   };
   for (const auto& c : kCases) {
     std::vector<TestVector> cases;
@@ -61,6 +66,44 @@ TEST(TestVectors, NamesTheLineOfEachMistake) {
     EXPECT_FALSE(ParseTestVectors(c.text, cases, error)) << c.text;
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
   }
+}
+
+// What the record mode and the saved fuzz failures write is read back byte for byte.
+TEST(VectorWriter, WritesCasesThatReadBackAsTheBenchRanThem) {
+  const std::string keys[] = {"0BADF00D", "表示 ソフト ", "", "K\x82", "a\rb", std::string("z\0z", 3)};
+  for (const std::string& key : keys) {
+    TestVector bench;
+    bench.name = "GetTitle";
+    bench.list = "../lists/a b.txt";
+    bench.key = key;
+    bench.keyType = std::nullopt;
+    bench.request = kGetTitle;
+    bench.requestedLength = "12.9";
+    bench.expected = {"[タイトル]", "表示・"};
+    std::string text, problem, error;
+    ASSERT_TRUE(FormatVectorCase(bench, {"a comment"}, text, problem)) << problem;
+    std::vector<TestVector> read;
+    ASSERT_TRUE(ParseTestVectors(text, read, error)) << error << "\n" << text;
+    ASSERT_EQ(read.size(), 1u);
+    std::string readKey = read[0].key;
+    if (!read[0].keyIsBytes) {
+      ASSERT_TRUE(Utf8ToSjis(read[0].key, readKey));
+    }
+    EXPECT_EQ(readKey, key) << text;
+    EXPECT_EQ(read[0].list, bench.list);
+    EXPECT_EQ(read[0].keyType, std::nullopt);
+    EXPECT_EQ(read[0].requestedLength, "12.9");
+    ASSERT_EQ(read[0].expected.size(), 2u);
+    std::string line;
+    EXPECT_TRUE(Utf8ToSjis(read[0].expected[1], line) && line == bench.expected[1]) << text;
+  }
+  TestVector broken;
+  broken.name = "GetMemo";
+  broken.request = kGetMemo;
+  broken.expected = {"two\nlines"};
+  std::string text, problem;
+  EXPECT_FALSE(FormatVectorCase(broken, {}, text, problem));
+  EXPECT_NE(problem.find("line 1 of GetMemo"), std::string::npos) << problem;
 }
 
 TEST(LineDifference, AlignsOnTheCommonLines) {
