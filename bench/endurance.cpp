@@ -7,6 +7,7 @@
 #include "bench/list_box_cost.h"
 #include "checker/process_probe.h"
 #include "drive/bench_driver.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ std::vector<TableRow> MeasureEndurance(const BenchPaths& paths, int requests) {
   // Hidden, a line costs the list box microseconds instead of a repaint each; the handles, windows
   // and memory that requests leave behind are the same.
   ShowWindow(bench.Window(), SW_HIDE);
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, bench.ProcessId());
+  const KernelHandle process(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, bench.ProcessId()));
   HWND resultList = bench.Control(ResultList);
 
   // The lengths of the lines one click of each setup adds, learnt on the first round; with the
@@ -124,22 +126,22 @@ std::vector<TableRow> MeasureEndurance(const BenchPaths& paths, int requests) {
     const int setup = round % kSetupCount;
     const int count = ClicksInRound(done, requests);
     ok = Configure(bench, kSetups[setup]);
-    const int linesBefore = ok ? Take(bench.ProcessId(), process, resultList).lines : 0;
+    const int linesBefore = ok ? Take(bench.ProcessId(), process.get(), resultList).lines : 0;
     ok = ok && ClickRun(bench, count);
     if (ok && round < kSetupCount) {
-      const int linesAfter = Take(bench.ProcessId(), process, resultList).lines;
+      const int linesAfter = Take(bench.ProcessId(), process.get(), resultList).lines;
       const int linesPerClick = (linesAfter - linesBefore) / count;
       clickLengths[setup] = LineLengths(resultList, linesAfter - linesPerClick, linesAfter);
     }
     done += count;
     if (ok && done == kBaselineRequests) {
-      baseline = Take(bench.ProcessId(), process, resultList);
+      baseline = Take(bench.ProcessId(), process.get(), resultList);
       held.before = LineLengths(resultList, 0, baseline.lines);
       baselineTime = Now() - start;
     }
   }
   const double elapsed = Now() - start;
-  const Snapshot last = Take(bench.ProcessId(), process, resultList);
+  const Snapshot last = Take(bench.ProcessId(), process.get(), resultList);
   for (int round = 0, counted = 0; counted < requests; ++round) {
     const int count = ClicksInRound(counted, requests);
     for (int click = 0; counted >= kBaselineRequests && click < count; ++click) {
@@ -149,7 +151,6 @@ std::vector<TableRow> MeasureEndurance(const BenchPaths& paths, int requests) {
     counted += count;
   }
   const DWORD exitCode = bench.Close();
-  if (process) CloseHandle(process);
 
   // Replayed lines that do not add up to the list's real growth would make the share a guess.
   const bool linesMatch = int(held.before.size()) == baseline.lines &&

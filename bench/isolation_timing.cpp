@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "bench/harness.h"
+#include "win/scoped_win.h"
 
 namespace {
 
@@ -13,29 +14,27 @@ double TimedCheck(const BenchPaths& paths, const std::string& extra) {
   std::string commandLine = "\"" + paths.checkerProgram + "\" --check --plugin \"" + paths.samplePlugin +
                             "\" --list \"" + paths.sampleList + "\" --key 0BADF00D --key hoshi_no_umi.zip" + extra;
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  const HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                                 OPEN_EXISTING, 0, nullptr);
+  const FileHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                   OPEN_EXISTING, 0, nullptr));
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = nul;
-  startup.hStdError = nul;
+  startup.hStdOutput = nul.get();
+  startup.hStdError = nul.get();
   PROCESS_INFORMATION started = {};
   const double start = Now();
   const bool created = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &started);
-  CloseHandle(nul);
   if (!created) return -1;
-  CloseHandle(started.hThread);
+  const KernelHandle process(started.hProcess), thread(started.hThread);
   DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(started.hProcess, kChildTimeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(started.hProcess, &code);
+  if (WaitForSingleObject(process.get(), kChildTimeoutMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.get(), &code);
   } else {
-    TerminateProcess(started.hProcess, STILL_ACTIVE);
-    WaitForSingleObject(started.hProcess, INFINITE);
+    TerminateProcess(process.get(), STILL_ACTIVE);
+    WaitForSingleObject(process.get(), INFINITE);
   }
   const double elapsed = Now() - start;
-  CloseHandle(started.hProcess);
   return code == 0 ? elapsed : -1;
 }
 

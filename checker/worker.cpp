@@ -55,14 +55,13 @@ HANDLE WorkerJob() {
   return job;
 }
 
-// An inheritable copy of a standard handle, or null when there is none.
-HANDLE InheritableStdHandle(DWORD which) {
+// An inheritable copy of a standard handle; it holds nothing when there is none.
+KernelHandle InheritableStdHandle(DWORD which) {
   const HANDLE handle = GetStdHandle(which);
-  HANDLE copy = nullptr;
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
-      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE,
-                       DUPLICATE_SAME_ACCESS)) {
-    return nullptr;
+  KernelHandle copy;
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), copy.Receive(), 0, TRUE,
+                    DUPLICATE_SAME_ACCESS);
   }
   return copy;
 }
@@ -100,11 +99,6 @@ HANDLE InheritableEvent() {
   return CreateEventW(&inherited, FALSE, FALSE, nullptr);
 }
 
-void CloseIfOpen(HANDLE& handle) {
-  if (handle != nullptr) CloseHandle(handle);
-  handle = nullptr;
-}
-
 }  // namespace
 
 CaseWorker::CaseWorker(const std::string& pluginPath, double timeoutSeconds)
@@ -117,66 +111,69 @@ CaseWorker::~CaseWorker() { Stop(); }
 
 bool CaseWorker::Start() {
   SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(WorkerArea),
-                                nullptr);
-  area_ = mapping_ == nullptr ? nullptr
-                              : static_cast<WorkerArea*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
-  caseReady_ = InheritableEvent();
-  runDone_ = InheritableEvent();
-  HANDLE parent = nullptr;
-  DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &parent, SYNCHRONIZE,
-                  TRUE, 0);
-  if (area_ == nullptr || caseReady_ == nullptr || runDone_ == nullptr || parent == nullptr) {
-    CloseIfOpen(parent);
+  mapping_.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0,
+                                    sizeof(WorkerArea), nullptr));
+  if (mapping_.IsValid()) {
+    area_.Reset(static_cast<WorkerArea*>(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0)));
+  }
+  caseReady_.Reset(InheritableEvent());
+  runDone_.Reset(InheritableEvent());
+  // The parent's copies of what only the worker needs are closed on the way out, before a later
+  // worker could inherit them.
+  KernelHandle parent;
+  DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), parent.Receive(),
+                  SYNCHRONIZE, TRUE, 0);
+  if (!area_.IsValid() || !caseReady_.IsValid() || !runDone_.IsValid() || !parent.IsValid()) {
     Stop();
     return false;
   }
   std::wstring command = L"\"" + ProgramPath() + L"\" --worker";
-  for (HANDLE handle : {mapping_, caseReady_, runDone_, parent}) {
+  for (HANDLE handle : {mapping_.get(), caseReady_.get(), runDone_.get(), parent.get()}) {
     command += L" " + std::to_wstring(reinterpret_cast<uintptr_t>(handle));
   }
   command += L" " + WidePath(QuoteArgument(pluginPath_));
+  // A plugin's own output goes where it goes in a run in process.
+  const KernelHandle output = InheritableStdHandle(STD_OUTPUT_HANDLE);
+  const KernelHandle error = InheritableStdHandle(STD_ERROR_HANDLE);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  // A plugin's own output goes where it goes in a run in process.
-  startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
+  startup.hStdOutput = output.get();
+  startup.hStdError = error.get();
   PROCESS_INFORMATION info = {};
   const bool created = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                                       nullptr, nullptr, &startup, &info);
-  CloseIfOpen(parent);
-  CloseIfOpen(startup.hStdOutput);
-  CloseIfOpen(startup.hStdError);
   // A later worker inherits none of this one's handles.
-  for (HANDLE handle : {mapping_, caseReady_, runDone_}) SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+  for (HANDLE handle : {mapping_.get(), caseReady_.get(), runDone_.get()}) {
+    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
+  }
   if (!created) {
     Stop();
     return false;
   }
-  if (WorkerJob() != nullptr) AssignProcessToJobObject(WorkerJob(), info.hProcess);
-  ResumeThread(info.hThread);
-  CloseHandle(info.hThread);
-  process_ = info.hProcess;
+  process_.Reset(info.hProcess);
+  const KernelHandle thread(info.hThread);
+  if (WorkerJob() != nullptr) AssignProcessToJobObject(WorkerJob(), process_.get());
+  ResumeThread(thread.get());
   return true;
 }
 
 void CaseWorker::Stop() {
-  if (process_ != nullptr) {
+  if (process_.IsValid()) {
     // Between cases a worker only waits: nothing is lost by ending it at once.
-    TerminateProcess(process_, kExitClean);
-    WaitForSingleObject(process_, kEndWaitMs);
+    TerminateProcess(process_.get(), kExitClean);
+    WaitForSingleObject(process_.get(), kEndWaitMs);
   }
-  CloseIfOpen(process_);
-  if (area_ != nullptr) UnmapViewOfFile(area_);
-  area_ = nullptr;
-  CloseIfOpen(mapping_);
-  CloseIfOpen(caseReady_);
-  CloseIfOpen(runDone_);
+  process_.Reset();
+  area_.Reset();
+  mapping_.Reset();
+  caseReady_.Reset();
+  runDone_.Reset();
 }
 
 CaseWorker::Outcome CaseWorker::AwaitRun() {
-  DWORD signalled = SignalObjectAndWait(caseReady_, runDone_, kQuickRunMs, FALSE);
+  const WorkerArea& area = *area_.get();
+  DWORD signalled = SignalObjectAndWait(caseReady_.get(), runDone_.get(), kQuickRunMs, FALSE);
   while (signalled != WAIT_OBJECT_0) {
     if (signalled != WAIT_TIMEOUT) return Outcome::Lost;
     // Unwatched, the parent waits for the run or the worker's end; else it looks at the call
@@ -184,13 +181,13 @@ CaseWorker::Outcome CaseWorker::AwaitRun() {
     DWORD wait = INFINITE;
     if (allowedMs_ > 0) {
       wait = allowedMs_ / 4 + 1;
-      if (area_->callOpen) {
-        const DWORD elapsed = GetTickCount() - area_->callStart;
+      if (area.callOpen) {
+        const DWORD elapsed = GetTickCount() - area.callStart;
         if (elapsed >= allowedMs_) return Outcome::TimedOut;
         wait = std::min(wait, allowedMs_ - elapsed);
       }
     }
-    const HANDLE waits[] = {runDone_, process_};
+    const HANDLE waits[] = {runDone_.get(), process_.get()};
     signalled = WaitForMultipleObjects(2, waits, FALSE, wait);
     if (signalled == WAIT_OBJECT_0 + 1) return Outcome::Lost;
   }
@@ -203,14 +200,15 @@ bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
   std::string frame;
   AppendCaseFrame(inputs, what, frame);
   if (frame.size() > kCaseBytes) return false;
-  if (process_ == nullptr && !Start()) return false;
-  std::memcpy(area_->caseFrame, frame.data(), frame.size());
-  area_->caseBytes = static_cast<DWORD>(frame.size());
-  area_->partialBytes = 0;
-  area_->resultBytes = 0;
+  if (!process_.IsValid() && !Start()) return false;
+  WorkerArea& area = *area_.get();
+  std::memcpy(area.caseFrame, frame.data(), frame.size());
+  area.caseBytes = static_cast<DWORD>(frame.size());
+  area.partialBytes = 0;
+  area.resultBytes = 0;
   Outcome outcome = AwaitRun();
   if (outcome == Outcome::Done &&
-      !ReadFrameAt(area_->resultFrame, area_->resultBytes, kResultBytes, events)) {
+      !ReadFrameAt(area.resultFrame, area.resultBytes, kResultBytes, events)) {
     outcome = Outcome::Lost;
   }
   if (outcome == Outcome::Done) {
@@ -220,8 +218,8 @@ bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
 
   CallFault fault;
   if (outcome == Outcome::TimedOut) {
-    TerminateProcess(process_, kExitFailed);
-    WaitForSingleObject(process_, kEndWaitMs);
+    TerminateProcess(process_.get(), kExitFailed);
+    WaitForSingleObject(process_.get(), kEndWaitMs);
     fault.kind = CallFault::Kind::TimedOut;
     fault.allowedMs = allowedMs_;
     PrintMessage("HANG: " + what + " did not return within " + SecondsText(allowedMs_) +
@@ -230,9 +228,10 @@ bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
   } else {
     fault.kind = CallFault::Kind::ProcessLost;
     DWORD code = 0;
-    if (WaitForSingleObject(process_, kEndWaitMs) != WAIT_OBJECT_0) TerminateProcess(process_, kExitFailed);
-    WaitForSingleObject(process_, kEndWaitMs);
-    GetExitCodeProcess(process_, &code);
+    const HANDLE process = process_.get();
+    if (WaitForSingleObject(process, kEndWaitMs) != WAIT_OBJECT_0) TerminateProcess(process, kExitFailed);
+    WaitForSingleObject(process, kEndWaitMs);
+    GetExitCodeProcess(process, &code);
     fault.exitCode = code;
     char text[16];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(code));
@@ -241,7 +240,7 @@ bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
   }
   // The worker is gone: what it left in the watch stays still.
   events.clear();
-  if (!ReadFrameAt(area_->partialFrame, area_->partialBytes, kPartialBytes, events)) events.clear();
+  if (!ReadFrameAt(area.partialFrame, area.partialBytes, kPartialBytes, events)) events.clear();
   const int exportIndex = CallUnderWay(events, inputs.request);
   if (exportIndex >= 0) events.push_back(CallAbandoned{exportIndex, fault});
   Stop();
@@ -304,11 +303,13 @@ bool IsWorkerCommandLine(const std::vector<std::string>& args) {
 
 int RunWorker(const std::vector<std::string>& args) {
   if (args.size() != 6) return kExitUsage;
-  auto* area = static_cast<WorkerArea*>(MapViewOfFile(HandleArgument(args[1]), FILE_MAP_WRITE, 0, 0, 0));
+  const MappedView<WorkerArea> view(
+      static_cast<WorkerArea*>(MapViewOfFile(HandleArgument(args[1]), FILE_MAP_WRITE, 0, 0, 0)));
   const HANDLE caseReady = HandleArgument(args[2]);
   const HANDLE runDone = HandleArgument(args[3]);
   const HANDLE parent = HandleArgument(args[4]);
-  if (area == nullptr) return kExitUsage;
+  if (!view.IsValid()) return kExitUsage;
+  WorkerArea* const area = view.get();
   CheckerOptions options;
   options.pluginPath = args[5];
   PluginSession session;

@@ -12,6 +12,7 @@
 
 #include "checker/request_inputs.h"
 #include "request/run_event.h"
+#include "win/scoped_win.h"
 
 struct WorkerArea;
 
@@ -42,11 +43,11 @@ class CaseWorker {
 
   std::string pluginPath_;
   DWORD allowedMs_;
-  HANDLE process_ = nullptr;
-  HANDLE mapping_ = nullptr;
-  WorkerArea* area_ = nullptr;
-  HANDLE caseReady_ = nullptr;
-  HANDLE runDone_ = nullptr;
+  KernelHandle process_;
+  KernelHandle mapping_;
+  MappedView<WorkerArea> area_;
+  KernelHandle caseReady_;
+  KernelHandle runDone_;
 };
 
 // The worker's side, for the command line "--worker AREA CASE-READY RUN-DONE PARENT PLUGIN" (the

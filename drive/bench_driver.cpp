@@ -155,8 +155,8 @@ std::string EnvironmentBlock(const std::vector<std::string>& extra) {
 
 void DeleteFolderContents(const std::string& folder) {
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const FileSearch search(FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (!search.IsValid()) return;
   do {
     const std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
@@ -168,8 +168,7 @@ void DeleteFolderContents(const std::string& folder) {
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(path.c_str());
     }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &found));
 }
 
 }  // namespace
@@ -215,27 +214,26 @@ std::string FreshFolder(const std::string& name) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  const BOOL ok =
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   return ok && written == bytes.size();
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
   char chunk[4096];
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) {
+  while ((ok = ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) {
     bytes.append(chunk, got);
   }
-  CloseHandle(file);
   return ok;
 }
 
@@ -244,14 +242,12 @@ bool FileExists(const std::string& path) {
 }
 
 BenchProcess::~BenchProcess() {
-  if (process_ == nullptr) return;
   if (Running()) Close();
-  CloseHandle(process_);
 }
 
 bool BenchProcess::Start(const std::string& folder, const std::vector<std::string>& environment,
                          const std::string& program) {
-  if (process_ != nullptr) return false;
+  if (process_.IsValid()) return false;
   std::string commandLine = "\"" + program + "\"";
   std::string block = EnvironmentBlock(environment);
   STARTUPINFOA startup = {};
@@ -261,12 +257,12 @@ bool BenchProcess::Start(const std::string& folder, const std::vector<std::strin
                       folder.c_str(), &startup, &started)) {
     return false;
   }
-  CloseHandle(started.hThread);
-  process_ = started.hProcess;
+  const KernelHandle thread(started.hThread);
+  process_.Reset(started.hProcess);
   processId_ = started.dwProcessId;
 
   const DWORD deadline = GetTickCount() + kStepTimeoutMs;
-  WaitForInputIdle(process_, kStepTimeoutMs);
+  WaitForInputIdle(process_.get(), kStepTimeoutMs);
   while (window_ == nullptr && Running() && GetTickCount() < deadline) {
     window_ = FindTopWindow(processId_, "NORMAL0");
     if (window_ == nullptr) Sleep(kPollMs);
@@ -276,7 +272,7 @@ bool BenchProcess::Start(const std::string& folder, const std::vector<std::strin
 }
 
 bool BenchProcess::Running() const {
-  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+  return process_.IsValid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 HWND BenchProcess::Control(int controlId) const { return GetDlgItem(window_, controlId); }
@@ -415,7 +411,7 @@ void BenchProcess::DismissDialogs() {
 }
 
 DWORD BenchProcess::Close() {
-  if (process_ == nullptr) return kStillRunning;
+  if (!process_.IsValid()) return kStillRunning;
   if (Running()) PostMessageW(window_, WM_CLOSE, 0, 0);
   const DWORD code = ExitCode(kStepTimeoutMs);
   if (code == kStillRunning) Terminate();
@@ -423,17 +419,17 @@ DWORD BenchProcess::Close() {
 }
 
 DWORD BenchProcess::ExitCode(DWORD waitMs) {
-  if (process_ == nullptr || WaitForSingleObject(process_, waitMs) != WAIT_OBJECT_0) {
+  if (!process_.IsValid() || WaitForSingleObject(process_.get(), waitMs) != WAIT_OBJECT_0) {
     return kStillRunning;
   }
   DWORD code = kStillRunning;
-  GetExitCodeProcess(process_, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 
 void BenchProcess::Terminate() {
-  TerminateProcess(process_, kStillRunning);
-  WaitForSingleObject(process_, kStepTimeoutMs);
+  TerminateProcess(process_.get(), kStillRunning);
+  WaitForSingleObject(process_.get(), kStepTimeoutMs);
 }
 
 }  // namespace e2e

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "shell/controls.h"
+#include "win/scoped_win.h"
 
 namespace e2e {
 
@@ -119,7 +120,7 @@ class BenchProcess {
   void DismissDialogs();
   void Terminate();
 
-  HANDLE process_ = nullptr;
+  KernelHandle process_;
   DWORD processId_ = 0;
   HWND window_ = nullptr;
 };

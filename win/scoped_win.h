@@ -55,6 +55,13 @@ struct File {
   static void Release(Handle handle) { CloseHandle(handle); }
 };
 
+// FindFirstFile answers INVALID_HANDLE_VALUE when nothing is found; its handle is no kernel object.
+struct Search {
+  using Handle = HANDLE;
+  static Handle None() { return INVALID_HANDLE_VALUE; }
+  static void Release(Handle handle) { FindClose(handle); }
+};
+
 struct Kernel {
   using Handle = HANDLE;
   static Handle None() { return nullptr; }
@@ -88,6 +95,13 @@ struct Local {
   static void Release(Handle handle) { LocalFree(handle); }
 };
 
+template <typename Area>
+struct View {
+  using Handle = Area*;
+  static Handle None() { return nullptr; }
+  static void Release(Handle handle) { UnmapViewOfFile(handle); }
+};
+
 struct Window {
   using Handle = HWND;
   static Handle None() { return nullptr; }
@@ -98,6 +112,8 @@ struct Window {
 
 // A file opened with CreateFile.
 using FileHandle = Scoped<scoped_traits::File>;
+// A search of a folder from FindFirstFile.
+using FileSearch = Scoped<scoped_traits::Search>;
 // Any other kernel object: a process, a thread, an event, a pipe, a duplicated handle.
 using KernelHandle = Scoped<scoped_traits::Kernel>;
 // A library loaded with LoadLibrary. (The plugin library itself is released through its guarded
@@ -111,5 +127,8 @@ using PageReservation = Scoped<scoped_traits::Pages>;
 // Memory that a system call allocated for the caller to LocalFree (CommandLineToArgvW's list).
 template <typename Memory>
 using LocalMemory = Scoped<scoped_traits::Local<Memory>>;
+// A view of a file mapping, seen as an `Area`, from MapViewOfFile.
+template <typename Area>
+using MappedView = Scoped<scoped_traits::View<Area>>;
 // A window that its creator destroys.
 using OwnedWindow = Scoped<scoped_traits::Window>;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "drive/bench_driver.h"
+#include "win/scoped_win.h"
 
 using namespace e2e;
 
@@ -148,7 +149,8 @@ TEST(ShellEndToEnd, SettingsComeBackAndChoosersStartInTheStartFolder) {
 
 TEST(ShellEndToEnd, ProgramCarriesItsIcon) {
   const std::string program = BenchProgramPath();
-  HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const LibraryModule module(LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  const HMODULE image = module.get();
   ASSERT_NE(image, nullptr);
   // The icon group 101 holds one 32 by 32 image with 256 colours.
   HRSRC group = FindResourceA(image, MAKEINTRESOURCEA(101), MAKEINTRESOURCEA(14));
@@ -159,5 +161,4 @@ TEST(ShellEndToEnd, ProgramCarriesItsIcon) {
   EXPECT_EQ(entries[6], 32);
   EXPECT_EQ(entries[7], 32);
   EXPECT_EQ(entries[12] | entries[13] << 8, 8) << "bits per pixel";
-  FreeLibrary(image);
 }
