@@ -8,16 +8,7 @@
 #include <string>
 
 #include "checker/shrink.h"
-
-namespace {
-
-void Require(bool holds, const char* property) {
-  if (holds) return;
-  std::fprintf(stderr, "%s\n", property);
-  std::abort();
-}
-
-}  // namespace
+#include "fuzz/require.h"
 
 // The first byte is the budget, the next two the bytes whose presence (in the list, in the key)
 // fails the case, the fourth the least list length that fails; the rest is split between list

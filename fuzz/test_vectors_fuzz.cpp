@@ -10,14 +10,9 @@
 
 #include "checker/test_vectors.h"
 #include "plugin/contract.h"
+#include "fuzz/require.h"
 
 namespace {
-
-void Require(bool holds, const char* property) {
-  if (holds) return;
-  std::fprintf(stderr, "%s\n", property);
-  std::abort();
-}
 
 void CheckCase(const TestVector& c) {
   Require(c.request >= 0 && c.request < kExportCount, "a case without a valid request");

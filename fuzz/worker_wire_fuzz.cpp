@@ -9,16 +9,7 @@
 #include <vector>
 
 #include "checker/worker_wire.h"
-
-namespace {
-
-void Require(bool holds, const char* property) {
-  if (holds) return;
-  std::fprintf(stderr, "%s\n", property);
-  std::abort();
-}
-
-}  // namespace
+#include "fuzz/require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string stream(reinterpret_cast<const char*>(data), size);
