@@ -16,15 +16,14 @@
 #include "checker/save_failures.h"
 #include "checker/shell_command.h"
 #include "checker/text_encoding.h"
+#include "checker/watchdog.h"
 #include "plugin/contract.h"
 
 namespace {
 
-// The timeout in decimal as the watchdog uses it (whole milliseconds, at least one), so that the
-// replay reads back the same time.
+// The timeout in decimal as the watchdog uses it, so that the replay reads back the same time.
 std::string TimeoutText(double seconds) {
-  if (seconds <= 0) return "0";
-  const unsigned long ms = std::max(1ul, static_cast<unsigned long>(seconds * 1000 + 0.5));
+  const unsigned long ms = AllowedCallMs(seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%lu.%03lu", ms / 1000, ms % 1000);
   std::string decimal = text;

@@ -27,12 +27,6 @@ std::string WatchedCall;
 std::string HangLineBytes;
 HangHandler OnHang = nullptr;
 
-std::string SecondsText(DWORD ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", ms / 1000.0);
-  return text;
-}
-
 // Reports the hang; called with WatchLock held. Never returns.
 void StopForHang() {
   SetEvent(ReportDeadline);
@@ -75,6 +69,18 @@ void StartThread(LPTHREAD_START_ROUTINE routine) {
 
 }  // namespace
 
+uint32_t AllowedCallMs(double seconds) {
+  if (seconds <= 0) return 0;
+  const uint32_t ms = static_cast<uint32_t>(seconds * 1000 + 0.5);
+  return ms == 0 ? 1 : ms;
+}
+
+std::string NotReturnedWithin(uint32_t allowedMs) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", allowedMs / 1000.0);
+  return std::string("did not return within ") + text + (allowedMs == 1000 ? " second" : " seconds");
+}
+
 void StartWatchdog(double seconds) {
   if (seconds <= 0 || WatchWake != nullptr) return;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &WatchedThread,
@@ -82,8 +88,7 @@ void StartWatchdog(double seconds) {
     return;
   }
   InitializeCriticalSection(&WatchLock);
-  AllowedMs = static_cast<DWORD>(seconds * 1000 + 0.5);
-  if (AllowedMs == 0) AllowedMs = 1;
+  AllowedMs = AllowedCallMs(seconds);
   ReportDeadline = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   WatchWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   StartThread(DeadlineThread);
@@ -92,9 +97,7 @@ void StartWatchdog(double seconds) {
 
 void WatchCall(const std::string& what) {
   if (WatchWake == nullptr) return;
-  const std::string line = MessageBytes("HANG: " + what + " did not return within " +
-                                        SecondsText(AllowedMs) +
-                                        (AllowedMs == 1000 ? " second" : " seconds") +
+  const std::string line = MessageBytes("HANG: " + what + " " + NotReturnedWithin(AllowedMs) +
                                         "; the check stops here (exit code 1)");
   EnterCriticalSection(&WatchLock);
   WatchedCall = what;

@@ -3,7 +3,14 @@
 // time is watched (a call, a load's start-up code): never the bench's reading or allocating.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// The time a plugin call is allowed in whole milliseconds, at least one; 0 for no limit (0 seconds
+// or less). The watchdog and a worker's parent time calls alike, and a replay reads it back.
+uint32_t AllowedCallMs(double seconds);
+// How a hang line names the time allowed: "did not return within 1 second", "… 2.5 seconds".
+std::string NotReturnedWithin(uint32_t allowedMs);
 
 // Starts the watchdog thread, watching the calling thread (the one that calls the plugin); 0
 // seconds (or less) leaves every call unwatched.

@@ -12,6 +12,7 @@
 #include "checker/options.h"
 #include "checker/plugin_session.h"
 #include "checker/shell_command.h"
+#include "checker/watchdog.h"
 #include "checker/worker_wire.h"
 #include "request/run_request.h"
 
@@ -66,12 +67,6 @@ KernelHandle InheritableStdHandle(DWORD which) {
   return copy;
 }
 
-std::string SecondsText(DWORD ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", ms / 1000.0);
-  return text;
-}
-
 // The export of the call under way: the last one started, else the one requested.
 int CallUnderWay(const std::vector<RunEvent>& events, int request) {
   for (auto it = events.rbegin(); it != events.rend(); ++it) {
@@ -102,10 +97,7 @@ HANDLE InheritableEvent() {
 }  // namespace
 
 CaseWorker::CaseWorker(const std::string& pluginPath, double timeoutSeconds)
-    : pluginPath_(pluginPath),
-      allowedMs_(timeoutSeconds <= 0 ? 0 : static_cast<DWORD>(timeoutSeconds * 1000 + 0.5)) {
-  if (timeoutSeconds > 0 && allowedMs_ == 0) allowedMs_ = 1;
-}
+    : pluginPath_(pluginPath), allowedMs_(AllowedCallMs(timeoutSeconds)) {}
 
 CaseWorker::~CaseWorker() { Stop(); }
 
@@ -222,8 +214,7 @@ bool CaseWorker::Run(const RequestInputs& inputs, const std::string& what,
     WaitForSingleObject(process_.get(), kEndWaitMs);
     fault.kind = CallFault::Kind::TimedOut;
     fault.allowedMs = allowedMs_;
-    PrintMessage("HANG: " + what + " did not return within " + SecondsText(allowedMs_) +
-                 (allowedMs_ == 1000 ? " second" : " seconds") +
+    PrintMessage("HANG: " + what + " " + NotReturnedWithin(allowedMs_) +
                  "; its worker process was ended and the run goes on");
   } else {
     fault.kind = CallFault::Kind::ProcessLost;
