@@ -122,8 +122,9 @@ void SaveFailure(const std::string& folder, uint32_t seed, const FuzzCase& c, co
     PrintMessage("the failing case of seed " + std::to_string(seed) + " was not saved: " + problem);
     return;
   }
-  Say("  saved: " + saved.vectorPath + " (" + std::to_string(saved.listBytes) + " list bytes, " +
-      std::to_string(saved.keyBytes) + " key bytes, shrunk in " + std::to_string(saved.reruns) + " runs)");
+  Say("  saved: " + saved.vectorPath + " (" + Counted(saved.listBytes, "list byte", "list bytes") + ", " +
+      Counted(saved.keyBytes, "key byte", "key bytes") + ", shrunk in " + Counted(saved.reruns, "run", "runs") +
+      ")");
 }
 
 std::string TemporaryListPath() {

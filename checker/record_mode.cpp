@@ -35,7 +35,6 @@ int RecordRuns(const CheckerOptions& options, const std::vector<RunRecord>& runs
     PrintMessage("cannot write the test-vector file \"" + options.recordPath + "\"");
     return kExitUsage;
   }
-  Say("recorded " + std::to_string(runs.size()) + (runs.size() == 1 ? " case" : " cases") + " in " +
-      options.recordPath);
+  Say("recorded " + Counted(runs.size(), "case", "cases") + " in " + options.recordPath);
   return exitCode;
 }
