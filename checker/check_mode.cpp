@@ -29,8 +29,7 @@ std::string SizeName(int32_t size, int32_t asked) {
 // " buffer=22 (one byte less)": the buffer of a text run's last call, which showed what the run
 // found; nothing for a run that handed the plugin no buffer at all (a number) or made no call.
 std::string BufferNamed(const RunRecord& run, int32_t asked) {
-  const CallPattern pattern = kExports[run.inputs.request].pattern;
-  if (pattern != CallPattern::PluginText && pattern != CallPattern::SizedText) return "";
+  if (!IsTextPattern(kExports[run.inputs.request].pattern)) return "";
   std::optional<int32_t> size;
   for (const RunEvent& event : run.events) {
     if (const auto* call = std::get_if<CallStarted>(&event)) size = call->bufferSize;
@@ -176,9 +175,7 @@ void CheckCase(CaseReport& report, const RequestInputs& inputs) {
   if (!checker.CheckRun(again, name + " (repeated)", false)) return;
   checker.CheckRepeated(first, again, name);
 
-  const CallPattern pattern = kExports[inputs.request].pattern;
-  const bool text = pattern == CallPattern::PluginText || pattern == CallPattern::SizedText;
-  if (text && first.outcome.probe > 0) CheckTextSizes(checker, report, inputs, first, name);
+  if (IsTextPattern(kExports[inputs.request].pattern) && first.outcome.probe > 0) CheckTextSizes(checker, report, inputs, first, name);
 }
 
 }  // namespace
@@ -199,8 +196,7 @@ int RunCheckMode(const CheckerOptions& options, const PluginSession& session) {
       AddCase(report);
       continue;
     }
-    const CallPattern pattern = kExports[request].pattern;
-    const bool usesKey = pattern == CallPattern::SizedText || pattern == CallPattern::Numeric;
+    const bool usesKey = TakesListDataAndKey(kExports[request].pattern);
     const std::vector<std::string> keys = usesKey ? options.keys : std::vector<std::string>{""};
     const std::vector<std::optional<KeyType>> types =
         usesKey ? keyTypes : std::vector<std::optional<KeyType>>{KeyType::Crc32};

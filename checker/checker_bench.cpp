@@ -12,14 +12,6 @@
 #include "plugin/contract.h"
 #include "request/run_request.h"
 
-namespace {
-
-bool IsTextPattern(CallPattern pattern) {
-  return pattern == CallPattern::PluginText || pattern == CallPattern::SizedText;
-}
-
-}  // namespace
-
 void CopyBoxText(const std::string& text, char* into, int limit) {
   if (limit <= 0) return;
   size_t length = 0;
@@ -140,7 +132,7 @@ void RunOneRequest(CheckerBench& bench, const std::string& what) {
 std::string DescribeInputs(const RequestInputs& inputs) {
   std::string text = inputs.request >= 0 ? kExports[inputs.request].name : "(no request)";
   const CallPattern pattern = inputs.request >= 0 ? kExports[inputs.request].pattern : CallPattern::SizedText;
-  if (pattern == CallPattern::SizedText || pattern == CallPattern::Numeric) {
+  if (TakesListDataAndKey(pattern)) {
     text += " key=" + QuoteArgument(SjisToUtf8(inputs.key)) +
             " key-type=" + KeyTypeOptionName(inputs.keyType);
   }

@@ -29,10 +29,8 @@ std::vector<int> ComparedRequests(const CheckerOptions& options, const PeFacts& 
 
 // Every run of the request: each key over each key type for a request that takes them.
 std::vector<RequestInputs> ComparedInputs(const CheckerOptions& options, int request) {
-  const CallPattern pattern = kExports[request].pattern;
-  const bool usesKey = pattern == CallPattern::SizedText || pattern == CallPattern::Numeric;
   RequestInputs base = ManualModeInputs(options, request);
-  if (!usesKey) return {base};
+  if (!TakesListDataAndKey(kExports[request].pattern)) return {base};
   std::vector<RequestInputs> all;
   const std::vector<std::string> keys = options.keys.empty() ? std::vector<std::string>{""} : options.keys;
   std::vector<std::optional<KeyType>> types = options.keyTypes;
@@ -83,7 +81,7 @@ int RunCompareMode(const CheckerOptions& options, const PluginSession& session) 
       report.name = what;
       report.hasExpected = true;
       report.expected = ReportLines(oldEvents);
-      const RunRecord run{inputs, newEvents, ReportLines(newEvents), ExamineRun(inputs, newEvents)};
+      const RunRecord run = MakeRunRecord(inputs, newEvents);
       report.runs.push_back(run);
       if (report.expected != run.lines) {
         report.failures.push_back(what + ": the answer differs from the old build's");

@@ -95,10 +95,7 @@ bool ToBenchText(const std::string& name, const std::string& utf8, std::string& 
 bool OnlyDescriptionRequests(const std::vector<int>& requests) {
   if (requests.empty()) return false;
   for (int request : requests) {
-    if (kExports[request].pattern == CallPattern::SizedText ||
-        kExports[request].pattern == CallPattern::Numeric) {
-      return false;
-    }
+    if (TakesListDataAndKey(kExports[request].pattern)) return false;
   }
   return true;
 }

@@ -33,8 +33,7 @@ std::string CaseUnderWay;
 const CheckerBench* BenchUnderWay = nullptr;
 Clock::time_point LastCaseEnd;
 double LoadSeconds = 0;
-// Where the cases run when they run in a worker process, not in this one.
-bool Isolated = false;
+// Where the cases run when they run in a worker process; null when they run in this one.
 std::unique_ptr<CaseWorker> Worker;
 void (*HangFollowUp)() = nullptr;
 
@@ -103,8 +102,7 @@ void WriteExportsRun(JsonWriter& json) {
       const int request = run.inputs.request;
       if (request < 0 || !run.outcome.called) continue;
       any[request] = true;
-      const CallPattern pattern = kExports[request].pattern;
-      if (pattern == CallPattern::SizedText || pattern == CallPattern::Numeric) {
+      if (TakesListDataAndKey(kExports[request].pattern)) {
         const std::string keyType = KeyTypeOptionName(run.inputs.keyType);
         std::vector<std::string>& types = ran[request].keyTypes;
         if (std::find(types.begin(), types.end(), keyType) == types.end()) types.push_back(keyType);
@@ -322,20 +320,22 @@ void OnHang(const std::string& what) {
 
 }  // namespace
 
+RunRecord MakeRunRecord(const RequestInputs& inputs, const std::vector<RunEvent>& events) {
+  return RunRecord{inputs, events, ReportLines(events), ExamineRun(inputs, events)};
+}
+
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what) {
-  if (Isolated) {
+  if (Worker != nullptr) {
     std::vector<RunEvent> events;
-    if (Worker->Run(inputs, what, events)) {
-      return RunRecord{inputs, events, ReportLines(events), ExamineRun(inputs, events)};
-    }
+    if (Worker->Run(inputs, what, events)) return MakeRunRecord(inputs, events);
     PrintMessage("cannot start a worker process; the cases run in this one");
-    Isolated = false;
+    Worker.reset();
   }
   CheckerBench bench(inputs);
   BenchUnderWay = &bench;
   RunOneRequest(bench, what);
   BenchUnderWay = nullptr;
-  return RunRecord{inputs, bench.events(), ReportLines(bench.events()), ExamineRun(bench)};
+  return MakeRunRecord(inputs, bench.events());
 }
 
 std::string CutCharacterWarning(const RunRecord& run) {
@@ -353,10 +353,10 @@ void BeginRunReport(const CheckerOptions& options, const char* mode) {
   Options = options;
   ModeName = mode;
   SetHangHandler(OnHang);
-  Isolated = !options.inProcess && (options.mode == CheckerMode::Check ||
-                                    options.mode == CheckerMode::Fuzz ||
-                                    options.mode == CheckerMode::Expect);
-  if (Isolated) {
+  const bool isolated = !options.inProcess && (options.mode == CheckerMode::Check ||
+                                               options.mode == CheckerMode::Fuzz ||
+                                               options.mode == CheckerMode::Expect);
+  if (isolated) {
     Worker = std::make_unique<CaseWorker>(options.pluginPath, options.timeoutSeconds);
     Worker->Start();
   }

@@ -17,6 +17,9 @@ struct RunRecord {
   RequestOutcome outcome;
 };
 
+// The record of a run from its inputs and the events it reported.
+RunRecord MakeRunRecord(const RequestInputs& inputs, const std::vector<RunEvent>& events);
+
 // RunOneRequest, kept as a record. The bench is visible to the hang handler while it runs.
 RunRecord RunAndRecord(const RequestInputs& inputs, const std::string& what);
 

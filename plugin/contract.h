@@ -15,6 +15,17 @@ enum class CallPattern {
   Numeric,     // (list data, key, key type); the value or a negative status code
 };
 
+// Whether an export of the pattern reads list data and a key (the data requests; the others
+// describe the plugin).
+constexpr bool TakesListDataAndKey(CallPattern pattern) {
+  return pattern == CallPattern::SizedText || pattern == CallPattern::Numeric;
+}
+
+// Whether an export of the pattern answers with a text in a buffer (two calls).
+constexpr bool IsTextPattern(CallPattern pattern) {
+  return pattern == CallPattern::PluginText || pattern == CallPattern::SizedText;
+}
+
 struct ExportInfo {
   const char* name;  // the exported, undecorated name; also the name a request is chosen by
   CallPattern pattern;
