@@ -5,15 +5,7 @@
 
 #include <cstring>
 
-namespace {
-
-short AnswerText(const char* text, char** buffer, unsigned short size) {
-  const size_t length = std::strlen(text);
-  if (*buffer != nullptr && size > length) std::memcpy(*buffer, text, length + 1);
-  return static_cast<short>(length + 1);
-}
-
-}  // namespace
+#include "tests/checker/answer_text.h"
 
 // Kept so that the imports stay: the checker reads them from the file.
 extern "C" __declspec(dllexport) void* const NeverCalled[] = {reinterpret_cast<void*>(&MessageBoxA),

@@ -4,21 +4,11 @@
 // (ANOTHER_TITLE), as two builds of one plugin.
 #include <windows.h>
 
-#include <cstring>
+#include "tests/checker/answer_text.h"
 
 #if defined(LOST_BY_END)
 extern "C" __declspec(dllimport) LONG __stdcall NtTerminateProcess(HANDLE process, LONG status);
 #endif
-
-namespace {
-
-short AnswerText(const char* text, char** buffer, unsigned short size) {
-  const size_t length = std::strlen(text);
-  if (*buffer != nullptr && size > length) std::memcpy(*buffer, text, length + 1);
-  return static_cast<short>(length + 1);
-}
-
-}  // namespace
 
 extern "C" {
 

@@ -3,22 +3,13 @@
 // export names, and with the stdcall decorations left on (a plugin built without a .def file).
 #include <cstring>
 
+#include "tests/checker/answer_text.h"
+
 // No Windows header: it declares a GetVersion of its own.
 extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
 
 namespace {
 
-// The contract's answer to a text request: the probe gets the size with the terminating zero,
-// a buffer gets as much of the text as fits, terminated.
-short AnswerText(const char* text, char** buffer, unsigned short size) {
-  const size_t length = std::strlen(text);
-  if (*buffer == nullptr) return static_cast<short>(length + 1);
-  if (size == 0) return 0;
-  const size_t fits = length < size ? length : size - 1u;
-  std::memcpy(*buffer, text, fits);
-  (*buffer)[fits] = '\0';
-  return static_cast<short>(length + 1);
-}
 
 int CallCount = 0;
 const char kRetargetedText[] = "not in your buffer";
